@@ -1,0 +1,33 @@
+# Quick start: `make test` builds and tests everything, `make run` starts the
+# bridge (against the bundled simulator stand-in and virtual panel when no
+# real ones are present). Both install missing Debian packages first.
+
+.PHONY: test run check windows bench soak fuzz deps clean
+
+deps:
+	@scripts/install-deps.sh
+
+test: deps
+	@scripts/test-all.sh
+
+# Native build and tests only: the fast loop while developing.
+check: deps
+	@bash -c 'source scripts/build-lib.sh && configure build -DCMAKE_BUILD_TYPE=Debug -DVP_BUILD_BENCH=ON && ninja -C build && run_ctest build -LE soak'
+
+run: deps
+	@scripts/run.sh
+
+windows: deps
+	@scripts/build-windows.sh
+
+bench: deps
+	@scripts/bench.sh
+
+soak: deps
+	@bash -c 'source scripts/build-lib.sh && configure build -DCMAKE_BUILD_TYPE=Debug && ninja -C build && run_ctest build -L soak'
+
+fuzz: deps
+	@scripts/fuzz.sh
+
+clean:
+	rm -rf build build-*

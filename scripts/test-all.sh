@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds and tests every configuration: the native build with all tests, the
+# ASan+UBSan build of the same tests, the TSan build of the tests that cross
+# threads, and any further stages that components add (Windows cross build
+# under Wine, fuzzing). Stops at the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/build-lib.sh
+
+stage "native build"
+configure build -DCMAKE_BUILD_TYPE=Debug -DVP_BUILD_BENCH=ON
+ninja -C build
+run_ctest build -LE 'soak'
+
+stage "ASan + UBSan build"
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DVP_SANITIZE=address -DVP_BUILD_TOOLS=OFF
+ninja -C build-asan
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest build-asan -LE 'soak|nosan|e2e|windows'
+
+stage "TSan build (thread-crossing tests)"
+configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVP_SANITIZE=thread -DVP_BUILD_TOOLS=OFF
+ninja -C build-tsan
+TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L 'threads'
+
+# Further stages, each a script of its own component.
+for extra in scripts/test-stages/*.sh; do
+  [[ -e "$extra" ]] || continue
+  stage "$(basename "$extra" .sh)"
+  bash "$extra"
+done

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+
+#include "sim/FlightSimInterface.h"
+#include "sim/SimConnect.h"
+
+// The simulator implementation over SimConnect. One static object, `msfs`,
+// exists; its fields mirror the simulator variables it asks for, in the order
+// of the two data definitions, so each arriving data block maps field by
+// field. Commands that set an absolute value compute it from the mirror and
+// store it there before sending, so that the next report in the same pass
+// starts from it.
+class FlightSimInterfaceMSFS final : public FlightSimInterface {
+ public:
+  // Definition 0, request 0.
+  double com1Standby = 0.0;
+  double com2Standby = 0.0;
+  double nav1Standby = 0.0;
+  double nav2Standby = 0.0;
+  double headingBug = 0.0;
+  double course1 = 0.0;
+  double course2 = 0.0;
+  // Definition 1, request 1.
+  double autopilotAltitude = 0.0;
+  double autopilotVerticalSpeed = 0.0;
+  std::int32_t transponderCode = 0;  // BCO16: one octal digit per nibble
+  std::int32_t autopilotMaster = 0;
+  std::int32_t headingHold = 0;
+  std::int32_t nav1Hold = 0;
+  std::int32_t approachHold = 0;
+  std::int32_t altitudeHold = 0;
+  std::int32_t verticalSpeedHold = 0;
+  // Points at the supervisor's variable holding the current connection; the
+  // handle behind it is null while no connection is open.
+  SimConnectHandle* connection = nullptr;
+
+  void Initialize() override;
+  void TuneCom(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void TuneNav(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void AdjustHeadingBug(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void AdjustCourse(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void TurnFmsKnobs(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void TurnRangeKnob(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void AdjustAltitude(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void AdjustTransponder(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void AdjustBaro(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
+  void PressButton(ButtonId button) override;
+  AutopilotLampBits GetAutopilotLamps() override;
+
+  // Steps a radio frequency (MHz) by whole megahertz (outer) and by
+  // `fractionStep` (inner), each wrapping once inside [minimum, maximum]
+  // without carrying between them. Returns NaN when `frequency` cannot be
+  // represented in 25 kHz units.
+  double StepNavFrequency(double frequency, double minimum, double maximum, std::int32_t outer,
+                          std::int32_t inner, double fractionStep) const;
+
+  // True while a simulator connection is open; commands send nothing and
+  // leave the mirror alone otherwise.
+  bool IsConnected() const { return connection != nullptr && *connection != nullptr; }
+
+ private:
+  void Send(SimConnectDword eventId, SimConnectDword data) const;
+};
+
+extern FlightSimInterfaceMSFS msfs;
+
+// The dispatch callback: fills the mirror of `msfs` from object-data messages.
+void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* context);

@@ -1,0 +1,132 @@
+// Radios, heading bug, VOR courses and altimeter setting.
+
+#include <cmath>
+#include <cstdint>
+
+#include "sim/FlightSimInterfaceMSFS.h"
+#include "sim/SafeConvert.h"
+
+namespace {
+
+enum : SimConnectDword {
+  kNav1StandbySet = 2,
+  kNav2StandbySet = 3,
+  kHeadingBugSet = 4,
+  kVor1Set = 5,
+  kVor2Set = 6,
+  kKohlsmanInc = 10,
+  kKohlsmanDec = 11,
+  kComWholeInc = 12,  // COM 2's four events follow COM 1's at +4
+};
+
+constexpr double kNavMinimum = 108.0;
+constexpr double kNavMaximum = 117.0;
+constexpr double kNavFractionStep = 0.05;
+
+double SnapToNavGrid(double frequency) { return std::round(frequency * 20.0) / 20.0; }
+
+// Packs a frequency as one decimal digit per nibble in 10 kHz units, leading
+// 1 included: 113.45 MHz becomes 0x11345.
+bool PackFrequencyBcd(double frequency, SimConnectDword* packed) {
+  std::int32_t hundredths;
+  if (!TruncateToInt32(frequency * 100.0 + 0.1, &hundredths)) return false;
+  std::uint32_t k = static_cast<std::uint16_t>(hundredths);
+  std::uint32_t result = 0;
+  for (unsigned shift = 0; k != 0; shift += 4) {
+    result += (k % 10) << shift;
+    k /= 10;
+  }
+  *packed = result;
+  return true;
+}
+
+// Whole degrees after `outer` tens and `inner` ones, wrapped once into 0..360
+// (both ends kept). False when the mirror value has no integer form.
+bool StepDegrees(double degrees, std::int8_t outer, std::int8_t inner, std::int32_t* result) {
+  std::int32_t whole;
+  if (!TruncateToInt32(degrees, &whole)) return false;
+  std::int64_t v = static_cast<std::int64_t>(whole) + 10 * outer + inner;
+  if (v > 360) {
+    v -= 360;
+  } else if (v < 0) {
+    v += 360;
+  }
+  return NarrowToInt32(v, result);
+}
+
+}  // namespace
+
+void FlightSimInterfaceMSFS::TuneCom(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
+  if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  const SimConnectDword base = kComWholeInc + (unit == 2 ? 4 : 0);
+  // Widened so that -128 steps count as 128 events.
+  const int wholeSteps = outer;
+  const int fractionSteps = inner;
+  for (int i = 0; i < wholeSteps; ++i) Send(base + 0, 1);
+  for (int i = 0; i < -wholeSteps; ++i) Send(base + 1, 1);
+  for (int i = 0; i < fractionSteps; ++i) Send(base + 2, 1);
+  for (int i = 0; i < -fractionSteps; ++i) Send(base + 3, 1);
+}
+
+double FlightSimInterfaceMSFS::StepNavFrequency(double frequency, double minimum, double maximum,
+                                                std::int32_t outer, std::int32_t inner,
+                                                double fractionStep) const {
+  std::int32_t units25kHz;
+  std::int32_t span;
+  if (!TruncateToInt32(std::round(frequency * 40.0), &units25kHz) ||
+      !TruncateToInt32(maximum - minimum + 1.0, &span)) {
+    return std::nan("");
+  }
+  const double fraction = (units25kHz % 40) / 40.0;
+  double whole = (frequency - fraction) + outer;
+  if (whole > maximum) {
+    whole -= span;
+  } else if (whole < minimum) {
+    whole += span;
+  }
+  double part = fraction + inner * fractionStep;
+  // A sum a rounding residue below zero counts as zero.
+  if (part >= 1.0) {
+    part -= 1.0;
+  } else if (part < -0.012) {
+    part += 1.0;
+  }
+  return whole + part;
+}
+
+void FlightSimInterfaceMSFS::TuneNav(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
+  if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  double& standby = unit == 1 ? nav1Standby : nav2Standby;
+  const double stepped =
+      StepNavFrequency(SnapToNavGrid(standby), kNavMinimum, kNavMaximum, outer, inner, kNavFractionStep);
+  const double tuned = SnapToNavGrid(stepped);
+  SimConnectDword packed;
+  if (!PackFrequencyBcd(tuned, &packed)) return;
+  standby = tuned;
+  Send(unit == 1 ? kNav1StandbySet : kNav2StandbySet, packed);
+}
+
+void FlightSimInterfaceMSFS::AdjustHeadingBug(UnitSelector, std::int8_t outer, std::int8_t inner) {
+  std::int32_t heading;
+  if (!IsConnected() || !StepDegrees(headingBug, outer, inner, &heading)) return;
+  headingBug = heading;
+  Send(kHeadingBugSet, static_cast<SimConnectDword>(heading));
+}
+
+void FlightSimInterfaceMSFS::AdjustCourse(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
+  if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  double& course = unit == 1 ? course1 : course2;
+  std::int32_t degrees;
+  if (!StepDegrees(course, outer, inner, &degrees)) return;
+  course = degrees;
+  Send(unit == 1 ? kVor1Set : kVor2Set, static_cast<SimConnectDword>(degrees));
+}
+
+void FlightSimInterfaceMSFS::AdjustBaro(UnitSelector, std::int8_t outer, std::int8_t inner) {
+  // One event per report whatever the count; on opposite signs, up wins.
+  if (inner > 0 || outer > 0) {
+    Send(kKohlsmanInc, 1);
+  } else if (inner < 0 || outer < 0) {
+    Send(kKohlsmanDec, 1);
+  }
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+// The simulator's client interface as this program uses it: seven calls, the
+// few types and constants they take, and the layout of the messages the
+// dispatch delivers. Backends in sim/simconnect/ implement these functions;
+// the tests link a recording fake instead.
+//
+// The types keep the binary shape of the simulator's own client library
+// (32-bit status and identifiers, pointer-sized handle), so the Windows
+// backend can forward calls to the library loaded at run time.
+
+#include <cstdint>
+
+typedef void* SimConnectHandle;
+typedef std::int32_t SimConnectResult;  // negative is failure
+typedef std::uint32_t SimConnectDword;
+
+#define SIMCONNECT_SUCCEEDED(result) ((result) >= 0)
+
+// Data types of a data definition entry.
+enum SimConnectDataType : std::uint32_t {
+  SIMCONNECT_DATATYPE_INT32 = 1,
+  SIMCONNECT_DATATYPE_FLOAT64 = 4,
+};
+
+constexpr SimConnectDword SIMCONNECT_UNUSED = 0xFFFFFFFFu;
+constexpr SimConnectDword SIMCONNECT_OBJECT_ID_USER = 0;
+constexpr SimConnectDword SIMCONNECT_PERIOD_SIM_FRAME = 3;
+constexpr SimConnectDword SIMCONNECT_GROUP_PRIORITY_HIGHEST = 1;
+constexpr SimConnectDword SIMCONNECT_EVENT_FLAG_GROUPID_IS_PRIORITY = 0x10;
+
+// Kinds of received messages (the third field of every message).
+enum SimConnectRecvId : std::uint32_t {
+  SIMCONNECT_RECV_ID_NULL = 0,
+  SIMCONNECT_RECV_ID_EXCEPTION = 1,
+  SIMCONNECT_RECV_ID_OPEN = 2,
+  SIMCONNECT_RECV_ID_QUIT = 3,
+  SIMCONNECT_RECV_ID_EVENT = 4,
+  SIMCONNECT_RECV_ID_SIMOBJECT_DATA = 8,
+};
+
+// Every received message starts with this 12-byte header.
+struct SIMCONNECT_RECV {
+  SimConnectDword dwSize;     // total size of the message in bytes
+  SimConnectDword dwVersion;  // protocol version of the sender
+  SimConnectDword dwID;       // SimConnectRecvId
+};
+
+// Object-data message: the requested variables follow at byte 40, laid out
+// as their definition declares them (8-byte floats, 4-byte integers, in
+// definition order, no gaps).
+struct SIMCONNECT_RECV_SIMOBJECT_DATA : SIMCONNECT_RECV {
+  SimConnectDword dwRequestID;    // byte 12
+  SimConnectDword dwObjectID;     // byte 16
+  SimConnectDword dwDefineID;     // byte 20
+  SimConnectDword dwFlags;        // byte 24
+  SimConnectDword dwentrynumber;  // byte 28
+  SimConnectDword dwoutof;        // byte 32
+  SimConnectDword dwDefineCount;  // byte 36
+  SimConnectDword dwData;         // byte 40, first word of the data block
+};
+
+constexpr std::uint32_t kSimObjectDataRequestOffset = 12;
+constexpr std::uint32_t kSimObjectDataBlockOffset = 40;
+
+typedef void (*SimConnectDispatchProc)(SIMCONNECT_RECV* data, SimConnectDword size, void* context);
+
+extern "C" {
+
+SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window,
+                                 SimConnectDword userMessage, void* eventHandle,
+                                 SimConnectDword configIndex);
+
+SimConnectResult SimConnect_Close(SimConnectHandle handle);
+
+// Calls `dispatch` once for each message waiting, on the calling thread,
+// then returns. A negative result means the connection is lost.
+SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch,
+                                         void* context);
+
+SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId,
+                                                     const char* eventName);
+
+SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
+                                                const char* datumName, const char* unitsName,
+                                                SimConnectDataType datumType, float epsilon,
+                                                SimConnectDword datumId);
+
+SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
+                                                   SimConnectDword defineId, SimConnectDword objectId,
+                                                   SimConnectDword period, SimConnectDword flags,
+                                                   SimConnectDword origin, SimConnectDword interval,
+                                                   SimConnectDword limit);
+
+SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
+                                                SimConnectDword eventId, SimConnectDword data,
+                                                SimConnectDword groupId, SimConnectDword flags);
+
+}  // extern "C"
+
+static_assert(sizeof(SIMCONNECT_RECV) == 12, "message header is three 32-bit fields");
+static_assert(sizeof(SIMCONNECT_RECV_SIMOBJECT_DATA) == 44, "data block starts at byte 40");

@@ -1,0 +1,116 @@
+#include "supervisor/SupervisorThread.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <hidapi/hidapi.h>
+
+#include "app/TrayState.h"
+#include "panel/PanelDevice.h"
+#include "sim/FlightSimInterfaceMSFS.h"
+
+bool deviceOpen = false;
+bool simConnected = false;
+SimConnectHandle connectionHandle = nullptr;
+
+namespace {
+
+void Log(const char* line) {
+  std::fputs(line, stdout);
+  std::fflush(stdout);
+}
+
+void OpenPanel() {
+  hid_device* device = hid_open(kPanelVendorId, kPanelProductId, nullptr);
+  if (device == nullptr) return;
+  hid_set_nonblocking(device, 1);
+  PanelDevice.device = device;
+  // A freshly opened panel shows no lamps and holds no keys we know of.
+  PanelDevice.lastLamps = 0;
+  PanelDevice.lastReport = PanelReport{0, 0, 0, 0};
+  deviceOpen = true;
+}
+
+// Releases the handle of a panel that failed, so that unplugging it does not
+// leak an OS handle each time.
+void LosePanel() {
+  deviceOpen = false;
+  hid_close(PanelDevice.device);
+  PanelDevice.device = nullptr;
+}
+
+void OpenSimulator() {
+  if (SimConnect_Open(&connectionHandle, "Request Data", nullptr, 0, nullptr, 0) < 0) {
+    connectionHandle = nullptr;
+    return;
+  }
+  msfs.connection = &connectionHandle;
+  PanelDevice.simulator->Initialize();
+  simConnected = true;
+}
+
+void LoseSimulator() {
+  simConnected = false;
+  Log("Connection to MSFS lost\n");
+  SimConnect_Close(connectionHandle);
+  connectionHandle = nullptr;
+}
+
+void UpdateLamps() {
+  const AutopilotLampBits lamps = PanelDevice.simulator->GetAutopilotLamps();
+  if (lamps == PanelDevice.lastLamps) return;
+  const unsigned char report[kLampReportSize] = {kLampReportId, lamps};
+  hid_write(PanelDevice.device, report, sizeof report);
+  PanelDevice.lastLamps = lamps;
+}
+
+}  // namespace
+
+void SupervisorPass() {
+  if (!deviceOpen) {
+    OpenPanel();
+  } else if (!simConnected) {
+    // Standby: keep draining the panel so its loss is noticed; the commands
+    // reach no simulator.
+    if (ReadPanelReports() < 0) LosePanel();
+  }
+
+  if (!simConnected) OpenSimulator();
+
+  if (!deviceOpen) {
+    ShowTrayState(TrayWaiting);
+    return;
+  }
+  if (!simConnected) {
+    ShowTrayState(TrayStandby);
+    return;
+  }
+  ShowTrayState(TrayConnected);
+
+  // Simulator messages first, so commands work from this pass's values.
+  if (SimConnect_CallDispatch(connectionHandle, OnSimMessage, nullptr) < 0) {
+    LoseSimulator();
+    return;
+  }
+  if (ReadPanelReports() < 0) {
+    Log("Connection to Dorvik lost\n");
+    LosePanel();
+    return;
+  }
+  UpdateLamps();
+}
+
+void SupervisorThread() {
+  for (;;) {
+    SupervisorPass();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSupervisorPeriodMilliseconds));
+  }
+}
+
+void RunSupervisorWhile(const std::atomic<bool>& running) {
+  while (running.load(std::memory_order_relaxed)) {
+    SupervisorPass();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSupervisorPeriodMilliseconds));
+  }
+}

@@ -1,0 +1,116 @@
+#include "tests/fakes/FakeHidapi.h"
+
+#include <hidapi/hidapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <set>
+
+#include "panel/PanelReport.h"
+
+struct hid_device_ {
+  unsigned generation;  // which plug-in it belongs to
+  bool nonBlocking;
+};
+
+namespace fakehid {
+namespace {
+
+struct QueuedRead {
+  bool error;
+  Bytes bytes;
+};
+
+struct State {
+  bool pluggedIn = false;
+  unsigned generation = 0;  // bumped by every unplug
+  std::deque<QueuedRead> queue;
+  std::vector<Bytes> writes;
+  std::set<hid_device*> handles;  // opened and not yet closed
+  int openCalls = 0;
+  int readCalls = 0;
+  int initCalls = 0;
+  bool lastNonBlocking = false;
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+}  // namespace
+
+void Reset() {
+  for (hid_device* device : S().handles) delete device;
+  const int initCalls = S().initCalls;  // hid_init runs once, before any test
+  S() = State{};
+  S().initCalls = initCalls;
+}
+void PlugIn() { S().pluggedIn = true; }
+void Unplug() {
+  S().pluggedIn = false;
+  ++S().generation;
+  S().queue.clear();
+}
+bool IsPluggedIn() { return S().pluggedIn; }
+void QueueReport(const Bytes& bytes) { S().queue.push_back({false, bytes}); }
+void QueueReadError() { S().queue.push_back({true, {}}); }
+std::size_t PendingReports() { return S().queue.size(); }
+const std::vector<Bytes>& Writes() { return S().writes; }
+void ClearWrites() { S().writes.clear(); }
+int OpenHandles() { return static_cast<int>(S().handles.size()); }
+int OpenCalls() { return S().openCalls; }
+int ReadCalls() { return S().readCalls; }
+int InitCalls() { return S().initCalls; }
+bool LastHandleNonBlocking() { return S().lastNonBlocking; }
+
+}  // namespace fakehid
+
+using fakehid::S;
+
+int hid_init(void) {
+  ++S().initCalls;
+  return 0;
+}
+
+int hid_exit(void) { return 0; }
+
+hid_device* hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t* serial_number) {
+  ++S().openCalls;
+  if (!S().pluggedIn || vendor_id != kPanelVendorId || product_id != kPanelProductId || serial_number != nullptr) {
+    return nullptr;
+  }
+  hid_device* device = new hid_device_{S().generation, false};
+  S().handles.insert(device);
+  return device;
+}
+
+int hid_set_nonblocking(hid_device* device, int nonblock) {
+  device->nonBlocking = nonblock != 0;
+  S().lastNonBlocking = device->nonBlocking;
+  return 0;
+}
+
+int hid_read(hid_device* device, unsigned char* data, size_t length) {
+  ++S().readCalls;
+  if (device == nullptr || device->generation != S().generation) return -1;
+  if (S().queue.empty()) return 0;
+  fakehid::QueuedRead next = S().queue.front();
+  S().queue.pop_front();
+  if (next.error) return -1;
+  const size_t count = std::min(length, next.bytes.size());
+  if (count > 0) std::memcpy(data, next.bytes.data(), count);
+  return static_cast<int>(count);
+}
+
+int hid_write(hid_device* device, const unsigned char* data, size_t length) {
+  if (device == nullptr || device->generation != S().generation) return -1;
+  S().writes.emplace_back(data, data + length);
+  return static_cast<int>(length);
+}
+
+void hid_close(hid_device* device) {
+  if (device == nullptr || S().handles.erase(device) == 0) return;
+  delete device;
+}

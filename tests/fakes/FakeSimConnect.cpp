@@ -1,0 +1,167 @@
+#include "tests/fakes/FakeSimConnect.h"
+
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <set>
+
+namespace fakesim {
+namespace {
+
+constexpr SimConnectResult kFailure = static_cast<SimConnectResult>(0x80004005u);
+
+struct State {
+  bool running = false;
+  bool failNextDispatch = false;
+  std::deque<Bytes> messages;
+  std::vector<Call> calls;
+  std::set<SimConnectHandle> open;
+  int closedHandleCalls = 0;
+  std::uintptr_t nextHandle = 0x1000;
+  SimConnectHandle lastOpened = nullptr;
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+void Record(const char* function, SimConnectHandle handle, std::vector<std::uint32_t> numbers,
+            std::vector<std::string> texts = {}, float epsilon = 0.0f) {
+  if (std::string(function) != "SimConnect_Open" && S().open.count(handle) == 0) ++S().closedHandleCalls;
+  S().calls.push_back({function, handle, std::move(numbers), std::move(texts), epsilon});
+}
+
+}  // namespace
+
+void Reset() { S() = State{}; }
+void SetSimulatorRunning(bool running) { S().running = running; }
+void FailNextDispatch() { S().failNextDispatch = true; }
+void QueueMessage(const Bytes& bytes) { S().messages.push_back(bytes); }
+const std::vector<Call>& Calls() { return S().calls; }
+void ClearCalls() { S().calls.clear(); }
+int OpenConnections() { return static_cast<int>(S().open.size()); }
+int CallsOnClosedHandles() { return S().closedHandleCalls; }
+SimConnectHandle LastOpenedHandle() { return S().lastOpened; }
+
+std::vector<Call> CallsTo(const std::string& function) {
+  std::vector<Call> result;
+  for (const Call& call : S().calls) {
+    if (call.function == function) result.push_back(call);
+  }
+  return result;
+}
+
+std::vector<Transmission> Transmissions() {
+  std::vector<Transmission> result;
+  for (const Call& call : CallsTo("SimConnect_TransmitClientEvent")) {
+    result.push_back({call.handle, call.numbers[0], call.numbers[1], call.numbers[2], call.numbers[3],
+                      call.numbers[4]});
+  }
+  return result;
+}
+
+Bytes DataMessage(std::uint32_t request, const Bytes& block) {
+  Bytes message(kSimObjectDataBlockOffset, 0);
+  const std::uint32_t header[] = {static_cast<std::uint32_t>(kSimObjectDataBlockOffset + block.size()), 5,
+                                  SIMCONNECT_RECV_ID_SIMOBJECT_DATA, request, 0, request, 0, 1, 1, 1};
+  std::memcpy(message.data(), header, sizeof header);
+  message.insert(message.end(), block.begin(), block.end());
+  return message;
+}
+
+Bytes Float64s(const std::vector<double>& values) {
+  Bytes bytes(values.size() * 8);
+  if (!values.empty()) std::memcpy(bytes.data(), values.data(), bytes.size());
+  return bytes;
+}
+
+Bytes Int32s(const std::vector<std::int32_t>& values) {
+  Bytes bytes(values.size() * 4);
+  if (!values.empty()) std::memcpy(bytes.data(), values.data(), bytes.size());
+  return bytes;
+}
+
+Bytes Concat(const Bytes& a, const Bytes& b) {
+  Bytes result = a;
+  result.insert(result.end(), b.begin(), b.end());
+  return result;
+}
+
+}  // namespace fakesim
+
+using fakesim::Record;
+using fakesim::S;
+
+extern "C" {
+
+SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window,
+                                 SimConnectDword userMessage, void* eventHandle, SimConnectDword configIndex) {
+  Record("SimConnect_Open", nullptr,
+         {static_cast<std::uint32_t>(window != nullptr), userMessage, static_cast<std::uint32_t>(eventHandle != nullptr),
+          configIndex},
+         {name ? name : "<null>"});
+  if (!S().running) return fakesim::kFailure;
+  *handle = reinterpret_cast<SimConnectHandle>(S().nextHandle);
+  S().nextHandle += 0x10;
+  S().open.insert(*handle);
+  S().lastOpened = *handle;
+  return 0;
+}
+
+SimConnectResult SimConnect_Close(SimConnectHandle handle) {
+  Record("SimConnect_Close", handle, {});
+  S().open.erase(handle);
+  return 0;
+}
+
+SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch, void* context) {
+  Record("SimConnect_CallDispatch", handle, {static_cast<std::uint32_t>(context != nullptr)});
+  if (S().failNextDispatch || !S().running) {
+    S().failNextDispatch = false;
+    return fakesim::kFailure;
+  }
+  while (!S().messages.empty()) {
+    const fakesim::Bytes message = S().messages.front();
+    S().messages.pop_front();
+    // An exact-size heap copy, so that the sanitizers catch any read past
+    // the received length.
+    std::unique_ptr<unsigned char[]> copy(new unsigned char[message.size() ? message.size() : 1]);
+    if (!message.empty()) std::memcpy(copy.get(), message.data(), message.size());
+    dispatch(reinterpret_cast<SIMCONNECT_RECV*>(copy.get()), static_cast<SimConnectDword>(message.size()), context);
+  }
+  return 0;
+}
+
+SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId,
+                                                     const char* eventName) {
+  Record("SimConnect_MapClientEventToSimEvent", handle, {eventId}, {eventName ? eventName : "<null>"});
+  return 0;
+}
+
+SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
+                                                const char* datumName, const char* unitsName,
+                                                SimConnectDataType datumType, float epsilon, SimConnectDword datumId) {
+  Record("SimConnect_AddToDataDefinition", handle, {defineId, static_cast<std::uint32_t>(datumType), datumId},
+         {datumName ? datumName : "<null>", unitsName ? unitsName : "<null>"}, epsilon);
+  return 0;
+}
+
+SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
+                                                   SimConnectDword defineId, SimConnectDword objectId,
+                                                   SimConnectDword period, SimConnectDword flags,
+                                                   SimConnectDword origin, SimConnectDword interval,
+                                                   SimConnectDword limit) {
+  Record("SimConnect_RequestDataOnSimObject", handle,
+         {requestId, defineId, objectId, period, flags, origin, interval, limit});
+  return 0;
+}
+
+SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
+                                                SimConnectDword eventId, SimConnectDword data,
+                                                SimConnectDword groupId, SimConnectDword flags) {
+  Record("SimConnect_TransmitClientEvent", handle, {objectId, eventId, data, groupId, flags});
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,54 @@
+#pragma once
+
+// A recording stand-in for the simulator's client library: every call is
+// recorded with its arguments, in order; tests queue raw messages for the
+// next dispatch and can make opening or dispatching fail.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/SimConnect.h"
+
+namespace fakesim {
+
+using Bytes = std::vector<unsigned char>;
+
+struct Call {
+  std::string function;
+  SimConnectHandle handle;
+  std::vector<std::uint32_t> numbers;  // the numeric arguments, in order
+  std::vector<std::string> texts;      // the string arguments, in order
+  float epsilon;                       // AddToDataDefinition only
+};
+
+struct Transmission {
+  SimConnectHandle handle;
+  std::uint32_t objectId;
+  std::uint32_t eventId;
+  std::uint32_t data;
+  std::uint32_t groupId;
+  std::uint32_t flags;
+};
+
+void Reset();
+void SetSimulatorRunning(bool running);  // SimConnect_Open succeeds only while running
+void FailNextDispatch();                 // the next dispatch returns a negative result
+void QueueMessage(const Bytes& bytes);   // handed to the callback by the next dispatch
+
+const std::vector<Call>& Calls();
+std::vector<Call> CallsTo(const std::string& function);
+std::vector<Transmission> Transmissions();
+void ClearCalls();
+
+int OpenConnections();          // opened and not yet closed
+int CallsOnClosedHandles();     // any call with a handle that is not open
+SimConnectHandle LastOpenedHandle();
+
+// Builds an object-data message for `request` whose data block is `block`.
+Bytes DataMessage(std::uint32_t request, const Bytes& block);
+Bytes Float64s(const std::vector<double>& values);
+Bytes Int32s(const std::vector<std::int32_t>& values);
+Bytes Concat(const Bytes& a, const Bytes& b);
+
+}  // namespace fakesim

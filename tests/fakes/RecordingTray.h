@@ -1,0 +1,11 @@
+#pragma once
+
+#include <vector>
+
+#include "app/TrayState.h"
+
+namespace faketray {
+void Reset();
+const std::vector<TrayState>& Shown();  // every ShowTrayState call, in order
+int CountShown(TrayState state);        // safe while another thread shows states
+}  // namespace faketray

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "sim/ClientEvents.h"
+#include "tests/fakes/FakeSimConnect.h"
+
+// A transmitted event as a pilot would read the log: its simulator name and
+// its data value.
+struct Sent {
+  std::string event;
+  std::uint32_t data;
+  bool operator==(const Sent& other) const { return event == other.event && data == other.data; }
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {
+  return out << sent.event << "=0x" << std::hex << sent.data << std::dec;
+}
+
+// Everything transmitted since the last ClearCalls, checking on the way that
+// each went to the open connection with object 0, group 1 and flags 0x10.
+inline std::vector<Sent> SentEvents() {
+  std::vector<Sent> result;
+  for (const fakesim::Transmission& t : fakesim::Transmissions()) {
+    const char* name = ClientEventName(t.eventId);
+    std::string label = name == nullptr ? "<unregistered " + std::to_string(t.eventId) + ">"
+                        : *name == '\0' ? "<private " + std::to_string(t.eventId) + ">"
+                                        : name;
+    if (t.objectId != 0 || t.groupId != 1 || t.flags != 0x10) label += " <bad arguments>";
+    result.push_back({label, t.data});
+  }
+  return result;
+}
