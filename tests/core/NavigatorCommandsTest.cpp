@@ -210,9 +210,7 @@ TEST_F(NavigatorTest, ButtonsBeyondTheTableSendNothing) {
 TEST_F(NavigatorTest, NothingReachesAClosedConnection) {
   msfs.transponderCode = 0x1200;
   msfs.autopilotAltitude = 3000;
-  SimConnect_Close(connectionHandle);
-  connectionHandle = nullptr;
-  fakesim::ClearCalls();
+  DisconnectFakeSimulator();
   msfs.TurnFmsKnobs(1, 1, 1);
   msfs.TurnRangeKnob(2, 1, 1);
   msfs.AdjustAltitude(1, 1, 1);

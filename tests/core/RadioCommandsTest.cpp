@@ -247,9 +247,7 @@ TEST_F(RadioTest, OutOfRangeButRepresentableValuesAreSentAsComputed) {
 TEST_F(RadioTest, NothingReachesAClosedOrMissingConnection) {
   msfs.nav1Standby = 110.5;
   msfs.headingBug = 90;
-  SimConnect_Close(connectionHandle);
-  connectionHandle = nullptr;
-  fakesim::ClearCalls();
+  DisconnectFakeSimulator();
   msfs.TuneCom(1, 1, 1);
   msfs.TuneNav(1, 1, 0);
   msfs.AdjustHeadingBug(1, 1, 0);

@@ -31,6 +31,14 @@ inline void ConnectFakeSimulator() {
   fakesim::ClearCalls();
 }
 
+// What the supervisor does after losing the simulator: close and forget.
+inline void DisconnectFakeSimulator() {
+  SimConnect_Close(connectionHandle);
+  connectionHandle = nullptr;
+  simConnected = false;
+  fakesim::ClearCalls();
+}
+
 class CoreTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetBridgeState(); }
