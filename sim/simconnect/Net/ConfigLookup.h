@@ -1,0 +1,22 @@
+#pragma once
+
+// Where the client finds its SimConnect.cfg: the working directory first,
+// then the folder of the executable.
+
+#include <string>
+#include <vector>
+
+#include "sim/simconnect/Net/SimConnectConfig.h"
+
+// Looks for SimConnect.cfg in each folder in turn and returns the server of
+// the first file found. A file that cannot be read or is malformed gives the
+// default server and a one-line description in `problem`; no file at all
+// gives the default server and an empty `problem`.
+SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, std::string* problem);
+
+// The folder of the running executable, or "" when the platform cannot say.
+std::string ExecutableFolder();
+
+// FindSimConnectServer over the working directory and the executable's
+// folder, writing a problem to stderr once (again only when it changes).
+SimConnectServer LookUpSimConnectServer();

@@ -1,0 +1,207 @@
+// The seven SimConnect calls over the simulator's TCP protocol.
+//
+// Handles are small numbers naming an entry of the table of open
+// connections, never pointers, so a call with a closed or made-up handle finds
+// nothing and fails harmlessly. The supervisor forgets the handle of a failed
+// open, so an open still under way (connect or handshake pending) is kept
+// here between its calls. These two, and the tuning, are the only state
+// outside the connections; like the handles they are used from the
+// supervisor thread alone.
+//
+// SimConnect_Open succeeds only once the simulator has answered the open
+// request: a connection counted as open then really has a simulator behind
+// it, takes the registrations at once, and a simulator that is not running
+// leaves the bridge quietly in standby instead of connecting and losing the
+// connection on every pass.
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/SimConnect.h"
+#include "sim/simconnect/Net/ClientRequests.h"
+#include "sim/simconnect/Net/ConfigLookup.h"
+#include "sim/simconnect/Net/NetConnection.h"
+#include "sim/simconnect/Net/NetTuning.h"
+
+namespace {
+
+constexpr SimConnectResult kOk = 0;
+constexpr SimConnectResult kFail = static_cast<SimConnectResult>(0x80004005u);        // E_FAIL
+constexpr SimConnectResult kInvalidArg = static_cast<SimConnectResult>(0x80070057u);  // E_INVALIDARG
+
+using Clock = NetConnection::Clock;
+
+struct Slot {
+  std::uintptr_t id;
+  std::unique_ptr<NetConnection> connection;
+  int dispatching = 0;  // nesting depth of dispatch calls on this handle
+  bool closed = false;  // closed inside its own dispatch; removed once that returns
+};
+
+struct PendingOpen {
+  std::unique_ptr<NetConnection> connection;
+  std::string clientName;
+  Clock::time_point nextAttemptAt{};
+};
+
+SimConnectNetTuning& Tuning() {
+  static SimConnectNetTuning tuning;
+  return tuning;
+}
+
+std::vector<Slot>& Slots() {
+  static std::vector<Slot> slots;
+  return slots;
+}
+
+PendingOpen& Pending() {
+  static PendingOpen pending;
+  return pending;
+}
+
+std::uintptr_t NextHandleId() {
+  static std::uintptr_t next = 0;
+  return ++next;
+}
+
+Slot* FindSlot(SimConnectHandle handle) {
+  const std::uintptr_t id = reinterpret_cast<std::uintptr_t>(handle);
+  if (id == 0) return nullptr;
+  for (Slot& slot : Slots()) {
+    if (slot.id == id) return slot.closed ? nullptr : &slot;
+  }
+  return nullptr;
+}
+
+void RemoveSlot(std::uintptr_t id) {
+  std::vector<Slot>& slots = Slots();
+  slots.erase(std::remove_if(slots.begin(), slots.end(), [id](const Slot& slot) { return slot.id == id; }),
+              slots.end());
+}
+
+SimConnectResult SendRequest(SimConnectHandle handle, const NetConnection::Encoder& encode) {
+  Slot* slot = FindSlot(handle);
+  if (slot == nullptr) return kInvalidArg;
+  return slot->connection->Send(encode) ? kOk : kFail;
+}
+
+}  // namespace
+
+void SetSimConnectNetTuning(const SimConnectNetTuning& tuning) { Tuning() = tuning; }
+const SimConnectNetTuning& GetSimConnectNetTuning() { return Tuning(); }
+
+extern "C" {
+
+SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* /*window*/,
+                                 SimConnectDword /*userMessage*/, void* /*eventHandle*/,
+                                 SimConnectDword /*configIndex*/) {
+  if (handle == nullptr) return kInvalidArg;
+  *handle = nullptr;
+  const std::string clientName = name != nullptr ? name : "";
+  const Clock::time_point now = Clock::now();
+  PendingOpen& pending = Pending();
+
+  if (pending.connection != nullptr && pending.clientName != clientName) pending.connection.reset();
+  if (pending.connection == nullptr) {
+    if (now < pending.nextAttemptAt) return kFail;
+    pending.connection = NetConnection::Start(LookUpSimConnectServer(), clientName, Tuning(), now);
+    pending.clientName = clientName;
+    if (pending.connection == nullptr) {
+      pending.nextAttemptAt = now + Tuning().retryInterval;
+      return kFail;
+    }
+  }
+
+  switch (pending.connection->Advance(now)) {
+    case NetConnection::State::kOpen: {
+      const std::uintptr_t id = NextHandleId();
+      Slots().push_back(Slot{id, std::move(pending.connection)});
+      *handle = reinterpret_cast<SimConnectHandle>(id);
+      return kOk;
+    }
+    case NetConnection::State::kFailed:
+      pending.connection.reset();
+      pending.nextAttemptAt = now + Tuning().retryInterval;
+      return kFail;
+    default:
+      return kFail;  // still connecting or awaiting the answer: try again next pass
+  }
+}
+
+SimConnectResult SimConnect_Close(SimConnectHandle handle) {
+  Slot* slot = FindSlot(handle);
+  if (slot == nullptr) return kInvalidArg;
+  if (slot->dispatching > 0) {
+    slot->closed = true;  // its dispatch is still using it
+  } else {
+    RemoveSlot(slot->id);
+  }
+  return kOk;
+}
+
+SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch, void* context) {
+  Slot* slot = FindSlot(handle);
+  if (slot == nullptr) return kInvalidArg;
+  const std::uintptr_t id = slot->id;
+  NetConnection* connection = slot->connection.get();
+  ++slot->dispatching;
+  // The callback may close this handle, or open others (which may move the
+  // table), so the slot is looked up again by its id after each message.
+  const auto closedMeanwhile = [id] {
+    for (const Slot& s : Slots()) {
+      if (s.id == id) return s.closed;
+    }
+    return true;
+  };
+  const bool alive = connection->Dispatch(dispatch, context, Clock::now(), closedMeanwhile);
+  for (Slot& s : Slots()) {
+    if (s.id != id) continue;
+    --s.dispatching;
+    if (s.closed && s.dispatching == 0) RemoveSlot(id);
+    break;
+  }
+  return alive ? kOk : kFail;
+}
+
+SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId,
+                                                     const char* eventName) {
+  const std::string name = eventName != nullptr ? eventName : "";
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeMapClientEventToSimEvent(out, serial, eventId, name);
+  });
+}
+
+SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
+                                                const char* datumName, const char* unitsName,
+                                                SimConnectDataType datumType, float epsilon,
+                                                SimConnectDword datumId) {
+  const std::string datum = datumName != nullptr ? datumName : "";
+  const std::string units = unitsName != nullptr ? unitsName : "";
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeAddToDataDefinition(out, serial, defineId, datum, units, datumType, epsilon, datumId);
+  });
+}
+
+SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
+                                                   SimConnectDword defineId, SimConnectDword objectId,
+                                                   SimConnectDword period, SimConnectDword flags,
+                                                   SimConnectDword origin, SimConnectDword interval,
+                                                   SimConnectDword limit) {
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeRequestDataOnSimObject(out, serial, requestId, defineId, objectId, period, flags, origin,
+                                          interval, limit);
+  });
+}
+
+SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
+                                                SimConnectDword eventId, SimConnectDword data,
+                                                SimConnectDword groupId, SimConnectDword flags) {
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeTransmitClientEvent(out, serial, objectId, eventId, data, groupId, flags);
+  });
+}
+
+}  // extern "C"

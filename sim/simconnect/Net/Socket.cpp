@@ -1,0 +1,153 @@
+#include "sim/simconnect/Net/Socket.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace simnet {
+
+namespace {
+
+#ifdef _WIN32
+using SockLen = int;
+constexpr int kNoSignal = 0;  // Winsock raises no signal on a broken connection
+bool StartSockets() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  return started;
+}
+int LastError() { return WSAGetLastError(); }
+bool WouldBlock(int error) { return error == WSAEWOULDBLOCK; }
+bool ConnectInProgress(int error) { return error == WSAEWOULDBLOCK || error == WSAEINPROGRESS; }
+bool Interrupted(int error) { return error == WSAEINTR; }
+bool MakeNonBlocking(SocketHandle socket) {
+  u_long on = 1;
+  return ioctlsocket(static_cast<SOCKET>(socket), FIONBIO, &on) == 0;
+}
+int PollOne(SocketHandle socket, short events, short* revents) {
+  WSAPOLLFD entry{static_cast<SOCKET>(socket), events, 0};
+  const int result = WSAPoll(&entry, 1, 0);
+  *revents = entry.revents;
+  return result;
+}
+#else
+using SockLen = socklen_t;
+constexpr int kNoSignal = MSG_NOSIGNAL;
+bool StartSockets() { return true; }
+int LastError() { return errno; }
+bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+bool ConnectInProgress(int error) { return error == EINPROGRESS; }
+bool Interrupted(int error) { return error == EINTR; }
+bool MakeNonBlocking(SocketHandle socket) {
+  const int flags = fcntl(socket, F_GETFL, 0);
+  return flags >= 0 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0 && fcntl(socket, F_SETFD, FD_CLOEXEC) == 0;
+}
+int PollOne(SocketHandle socket, short events, short* revents) {
+  pollfd entry{socket, events, 0};
+  int result;
+  do {
+    result = poll(&entry, 1, 0);
+  } while (result < 0 && errno == EINTR);
+  *revents = entry.revents;
+  return result;
+}
+#endif
+
+SocketHandle ToHandle(decltype(::socket(0, 0, 0)) raw) { return static_cast<SocketHandle>(raw); }
+
+}  // namespace
+
+SocketHandle StartConnect(const std::string& address, unsigned short port) {
+  if (!StartSockets()) return kNoSocket;
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(port);
+  if (inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1) return kNoSocket;
+
+  const SocketHandle socket = ToHandle(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  if (socket == kNoSocket) return kNoSocket;
+  // Requests are small and each should leave at once, not wait for the
+  // previous one's acknowledgement.
+  int on = 1;
+  setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+  if (!MakeNonBlocking(socket)) {
+    CloseSocket(socket);
+    return kNoSocket;
+  }
+  if (::connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+    const int error = LastError();
+    if (!ConnectInProgress(error) && !Interrupted(error)) {
+      CloseSocket(socket);
+      return kNoSocket;
+    }
+  }
+  return socket;
+}
+
+ConnectState CheckConnect(SocketHandle socket) {
+  short revents = 0;
+  const int ready = PollOne(socket, POLLOUT, &revents);
+  if (ready < 0) return ConnectState::kFailed;
+  if (ready == 0) return ConnectState::kPending;
+  int error = 0;
+  SockLen length = sizeof error;
+  if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 || error != 0) {
+    return ConnectState::kFailed;
+  }
+  return (revents & POLLOUT) ? ConnectState::kConnected : ConnectState::kFailed;
+}
+
+std::size_t SendSome(SocketHandle socket, const void* bytes, std::size_t size, IoStatus* status) {
+  for (;;) {
+    const auto sent = ::send(socket, static_cast<const char*>(bytes), static_cast<int>(size), kNoSignal);
+    if (sent >= 0) {
+      *status = IoStatus::kDone;
+      return static_cast<std::size_t>(sent);
+    }
+    const int error = LastError();
+    if (Interrupted(error)) continue;
+    *status = WouldBlock(error) ? IoStatus::kWouldBlock : IoStatus::kFailed;
+    return 0;
+  }
+}
+
+std::size_t ReceiveSome(SocketHandle socket, void* bytes, std::size_t size, IoStatus* status) {
+  for (;;) {
+    const auto received = ::recv(socket, static_cast<char*>(bytes), static_cast<int>(size), 0);
+    if (received > 0) {
+      *status = IoStatus::kDone;
+      return static_cast<std::size_t>(received);
+    }
+    if (received == 0) {
+      *status = IoStatus::kClosed;
+      return 0;
+    }
+    const int error = LastError();
+    if (Interrupted(error)) continue;
+    *status = WouldBlock(error) ? IoStatus::kWouldBlock : IoStatus::kFailed;
+    return 0;
+  }
+}
+
+void CloseSocket(SocketHandle socket) {
+  if (socket == kNoSocket) return;
+#ifdef _WIN32
+  closesocket(static_cast<SOCKET>(socket));
+#else
+  close(socket);
+#endif
+}
+
+}  // namespace simnet

@@ -1,0 +1,258 @@
+#include "ClientSession.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "sim/simconnect/Net/ByteOrder.h"
+#include "sim/simconnect/Net/ServerMessages.h"
+
+namespace {
+
+// Bounds on what one client may make the stand-in hold.
+constexpr std::size_t kMostMappedEvents = 4096;
+constexpr std::size_t kMostDatums = 4096;
+constexpr std::size_t kMostRequests = 256;
+
+enum Period : std::uint32_t { kNever = 0, kOnce = 1, kVisualFrame = 2, kSimFrame = 3, kSecond = 4 };
+constexpr std::uint32_t kFlagChanged = 1;
+
+template <typename Integer>
+Integer Saturate(double value) {
+  if (std::isnan(value)) return 0;
+  if (value <= static_cast<double>(std::numeric_limits<Integer>::min())) return std::numeric_limits<Integer>::min();
+  if (value >= static_cast<double>(std::numeric_limits<Integer>::max())) return std::numeric_limits<Integer>::max();
+  return static_cast<Integer>(value);
+}
+
+std::string Hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+  return text;
+}
+
+}  // namespace
+
+ClientSession::ClientSession(int socket, Simulation* simulation) : socket_(socket), simulation_(simulation) {}
+
+ClientSession::~ClientSession() { close(socket_); }
+
+bool ClientSession::Receive(const unsigned char* bytes, std::size_t size, Clock::time_point now) {
+  if (!decoder_.Feed(bytes, size)) return false;
+  for (;;) {
+    switch (decoder_.Next(&request_)) {
+      case simwire::WireDecoder::Status::kNeedMore:
+        return true;
+      case simwire::WireDecoder::Status::kBroken:
+        return false;
+      case simwire::WireDecoder::Status::kMessage:
+        break;
+    }
+    simwire::ClientRequest request;
+    switch (simwire::DecodeClientRequest(request_.data(), request_.size(), &request)) {
+      case simwire::DecodeResult::kMalformed:
+        return false;
+      case simwire::DecodeResult::kOtherKind:
+        Exception(simwire::kExceptionUnrecognizedId, request.serial, 0);
+        break;
+      case simwire::DecodeResult::kDecoded:
+        Handle(request, now);
+        break;
+    }
+  }
+}
+
+void ClientSession::Handle(const simwire::ClientRequest& request, Clock::time_point now) {
+  if (request.kind == simwire::kRequestOpen) {
+    HandleOpen(request);
+    return;
+  }
+  if (!opened_) {
+    Exception(simwire::kExceptionUnopened, request.serial, 0);
+    return;
+  }
+  switch (request.kind) {
+    case simwire::kRequestMapClientEventToSimEvent:
+      if (mapped_.size() >= kMostMappedEvents && mapped_.count(request.numbers[0]) == 0) {
+        Exception(simwire::kExceptionTooManyMaps, request.serial, 1);
+      } else {
+        mapped_[request.numbers[0]] = request.name;
+      }
+      break;
+    case simwire::kRequestTransmitClientEvent:
+      HandleTransmit(request, now);
+      break;
+    case simwire::kRequestAddToDataDefinition:
+      HandleDefinition(request);
+      break;
+    case simwire::kRequestDataOnSimObject:
+      HandleDataRequest(request);
+      break;
+  }
+}
+
+void ClientSession::HandleOpen(const simwire::ClientRequest& request) {
+  if (opened_) return;
+  opened_ = true;
+  name_ = request.name;
+  protocol_ = request.protocol;
+  simwire::OpenReply reply;
+  reply.applicationName = "Vestrel simulator stand-in";
+  reply.applicationVersion[0] = 0;
+  reply.applicationVersion[1] = 5;
+  for (int i = 0; i < 4; ++i) reply.simConnectVersion[i] = request.version[i];
+  simwire::EncodeOpenReply(&outgoing_, protocol_, reply);
+  simulation_->console->Line("client: connected \"" + name_ + "\"");
+}
+
+void ClientSession::HandleTransmit(const simwire::ClientRequest& request, Clock::time_point now) {
+  ++simulation_->events;
+  simulation_->console->MarkDirty();
+  const std::uint32_t eventId = request.numbers[1];
+  const std::uint32_t data = request.numbers[2];
+  const auto mapping = mapped_.find(eventId);
+  if (mapping == mapped_.end()) {
+    Exception(simwire::kExceptionUnrecognizedId, request.serial, 2);
+    simulation_->console->Line("ignored: client event " + std::to_string(eventId) + " was never mapped");
+    return;
+  }
+  const std::string& name = mapping->second;
+  if (name.empty()) return;  // a private client event: nothing in the simulator listens
+  const EventOutcome outcome = simulation_->aircraft.Apply(name, data, now);
+  switch (outcome.kind) {
+    case EventOutcome::kApplied:
+      for (const std::string& change : outcome.changes) simulation_->console->Line("aircraft: " + change);
+      break;
+    case EventOutcome::kCustom:
+      simulation_->console->Line("aircraft: custom event " + name);
+      break;
+    case EventOutcome::kRejected:
+      simulation_->console->Line("ignored: " + name + " " + outcome.reason);
+      break;
+    case EventOutcome::kUnknown:
+      simulation_->console->Line("ignored: event " + name + " " + Hex(data) + " is not simulated");
+      break;
+  }
+}
+
+void ClientSession::HandleDefinition(const simwire::ClientRequest& request) {
+  const std::uint32_t type = request.numbers[1];
+  if (simwire::DataTypeSize(type) == 0) {
+    Exception(simwire::kExceptionInvalidDataType, request.serial, 4);
+    return;
+  }
+  std::size_t datums = 0;
+  for (const auto& entry : definitions_) datums += entry.second.size();
+  if (datums >= kMostDatums) {
+    Exception(simwire::kExceptionError, request.serial, 0);
+    return;
+  }
+  definitions_[request.numbers[0]].push_back(Datum{request.name, request.units, type});
+}
+
+void ClientSession::HandleDataRequest(const simwire::ClientRequest& request) {
+  const std::uint32_t requestId = request.numbers[0];
+  const std::uint32_t defineId = request.numbers[1];
+  if (definitions_.count(defineId) == 0) {
+    Exception(simwire::kExceptionUnrecognizedId, request.serial, 2);
+    return;
+  }
+  if (request.numbers[3] == kNever) {
+    requests_.erase(requestId);
+    return;
+  }
+  if (requests_.size() >= kMostRequests && requests_.count(requestId) == 0) {
+    Exception(simwire::kExceptionTooManyRequests, request.serial, 1);
+    return;
+  }
+  DataRequest data;
+  data.defineId = defineId;
+  data.objectId = request.numbers[2];
+  data.period = request.numbers[3];
+  data.flags = request.numbers[4];
+  data.origin = request.numbers[5];
+  data.interval = request.numbers[6];
+  data.limit = request.numbers[7];
+  requests_[requestId] = std::move(data);
+}
+
+void ClientSession::Exception(std::uint32_t code, std::uint32_t serial, std::uint32_t index) {
+  simwire::EncodeException(&outgoing_, protocol_, simwire::ExceptionReport{code, serial, index});
+}
+
+void ClientSession::QueueQuit() {
+  if (opened_) simwire::EncodeQuit(&outgoing_, protocol_);
+}
+
+std::vector<unsigned char> ClientSession::Block(const std::vector<Datum>& definition) const {
+  std::vector<unsigned char> block;
+  simwire::ByteWriter writer(&block);
+  for (const Datum& datum : definition) {
+    const double value = simulation_->aircraft.Read(datum.name, datum.units);
+    switch (datum.type) {
+      case simwire::kDataInt32:
+        writer.U32(static_cast<std::uint32_t>(Saturate<std::int32_t>(value)));
+        break;
+      case simwire::kDataInt64:
+        writer.U64(static_cast<std::uint64_t>(Saturate<std::int64_t>(value)));
+        break;
+      case simwire::kDataFloat32:
+        writer.F32(static_cast<float>(value));
+        break;
+      case simwire::kDataFloat64:
+        writer.F64(value);
+        break;
+      default:  // texts: the aircraft has none to tell
+        block.insert(block.end(), simwire::DataTypeSize(datum.type), 0);
+        break;
+    }
+  }
+  return block;
+}
+
+// Whether a request sends in this frame: its period must begin, then origin
+// periods are skipped, then one in every interval+1 is sent.
+bool ClientSession::Due(DataRequest* request, std::uint64_t frame) const {
+  if (!request->started) {
+    request->started = true;
+    request->firstFrame = frame;
+  }
+  if (request->period == kSecond) {
+    const auto framesPerSecond = static_cast<std::uint64_t>(simulation_->framesPerSecond);
+    if ((frame - request->firstFrame) % framesPerSecond != 0) return false;
+  } else if (request->period != kOnce && request->period != kVisualFrame && request->period != kSimFrame) {
+    return false;
+  }
+  const std::uint64_t index = request->periodsSeen++;
+  if (index < request->origin) return false;
+  return (index - request->origin) % (static_cast<std::uint64_t>(request->interval) + 1) == 0;
+}
+
+void ClientSession::Frame(std::uint64_t frame) {
+  for (auto it = requests_.begin(); it != requests_.end();) {
+    DataRequest& request = it->second;
+    bool finished = false;
+    if (Due(&request, frame)) {
+      const std::vector<Datum>& definition = definitions_[request.defineId];
+      std::vector<unsigned char> block = Block(definition);
+      const bool unchanged = (request.flags & kFlagChanged) != 0 && request.sent > 0 && block == request.lastBlock;
+      if (!unchanged) {
+        simwire::SimObjectData fields;
+        fields.requestId = it->first;
+        fields.objectId = request.objectId;
+        fields.defineId = request.defineId;
+        fields.flags = request.flags;
+        fields.entryNumber = 1;
+        fields.outOf = 1;
+        fields.defineCount = static_cast<std::uint32_t>(definition.size());
+        simwire::EncodeSimObjectData(&outgoing_, protocol_, fields, block.data(), block.size());
+        request.lastBlock = std::move(block);
+        ++request.sent;
+        finished = request.period == kOnce || (request.limit != 0 && request.sent >= request.limit);
+      }
+    }
+    it = finished ? requests_.erase(it) : std::next(it);
+  }
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+// The stand-in's event loop: one thread polling the listening socket, the
+// clients, stdin and the termination signals, with a frame timer that runs
+// only while some client has data requested.
+
+struct StandInOptions {
+  unsigned short port = 500;
+  int framesPerSecond = 30;
+  bool display = false;
+};
+
+// Runs until "quit", SIGINT or SIGTERM (exit code 0), or until the port
+// cannot be listened on (1).
+int RunStandIn(const StandInOptions& options);

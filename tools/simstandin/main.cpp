@@ -1,0 +1,58 @@
+// simstandin: a SimConnect protocol server with one simulated aircraft, for
+// running and testing the bridge without the simulator.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "StandInServer.h"
+
+namespace {
+
+void Usage() {
+  std::fputs(
+      "usage: simstandin [--port N] [--rate HZ] [--display]\n"
+      "  --port N    TCP port on 127.0.0.1 (default 500; 0 picks a free one)\n"
+      "  --rate HZ   simulation frames per second for data requests (default 30)\n"
+      "  --display   draw a live view of the aircraft instead of log lines\n"
+      "commands on stdin: state, drop, quit\n",
+      stderr);
+}
+
+bool ParseNumber(const char* text, long lowest, long highest, long* value) {
+  char* end = nullptr;
+  errno = 0;
+  const long parsed = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || parsed < lowest || parsed > highest) return false;
+  *value = parsed;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  StandInOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    long value;
+    if (arg == "--port" && i + 1 < argc && ParseNumber(argv[i + 1], 0, 65535, &value)) {
+      options.port = static_cast<unsigned short>(value);
+      ++i;
+    } else if (arg == "--rate" && i + 1 < argc && ParseNumber(argv[i + 1], 1, 1000, &value)) {
+      options.framesPerSecond = static_cast<int>(value);
+      ++i;
+    } else if (arg == "--display") {
+      options.display = true;
+    } else if (arg == "--help" || arg == "-h") {
+      Usage();
+      return 0;
+    } else {
+      std::fprintf(stderr, "simstandin: bad argument \"%s\"\n", arg.c_str());
+      Usage();
+      return 2;
+    }
+  }
+  return RunStandIn(options);
+}
