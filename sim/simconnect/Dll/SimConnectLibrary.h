@@ -1,0 +1,29 @@
+#pragma once
+
+// The simulator's client library, SimConnect.dll, as a table of the entry
+// points this program calls. The table is complete or empty: a library that
+// lacks any of the seven functions is not used at all, so a half-working
+// connection can never be opened.
+
+#include "sim/SimConnect.h"
+
+struct SimConnectLibrary {
+  decltype(&SimConnect_Open) open = nullptr;
+  decltype(&SimConnect_Close) close = nullptr;
+  decltype(&SimConnect_CallDispatch) callDispatch = nullptr;
+  decltype(&SimConnect_MapClientEventToSimEvent) mapClientEventToSimEvent = nullptr;
+  decltype(&SimConnect_AddToDataDefinition) addToDataDefinition = nullptr;
+  decltype(&SimConnect_RequestDataOnSimObject) requestDataOnSimObject = nullptr;
+  decltype(&SimConnect_TransmitClientEvent) transmitClientEvent = nullptr;
+
+  bool Loaded() const { return open != nullptr; }
+};
+
+// Loads the library by file name through the system's normal DLL search
+// (the executable's folder, the system folders, PATH) and fills `library`.
+// Returns false, leaving `library` empty, when the file is absent or any
+// entry point is missing.
+bool LoadSimConnectLibrary(const wchar_t* fileName, SimConnectLibrary* library);
+
+// The process's SimConnect.dll, looked for once, on the first call.
+const SimConnectLibrary& SimulatorLibrary();
