@@ -39,14 +39,14 @@ constexpr KeyBinding kKeyBindings[] = {
 
 // What the knobs, the push and the swap key do in each mode, for the hint line.
 constexpr const char* kModeHints[kPanelModeCount] = {
-    "knobs tune COM1 standby; after a push: heading bug. swap: COM1 swap",
-    "knobs tune COM2 standby; after a push: altimeter. swap: COM2 swap",
-    "knobs tune NAV1 standby; after a push: course 1. swap: NAV1 swap",
-    "knobs tune NAV2 standby; after a push: course 2. swap: NAV2 swap",
-    "knobs turn navigator 1 (range while swap is held); push: its knob push",
-    "knobs turn navigator 2 (range while swap is held); push: its knob push",
-    "outer: autopilot altitude 100 ft a step; inner: pitch. swap: flight level change",
-    "knobs set the squawk (outer 100s, inner 1s). swap: ident",
+    "knobs: COM1 standby. after a push: heading bug. swap: COM1 swap",
+    "knobs: COM2 standby. after a push: altimeter. swap: COM2 swap",
+    "knobs: NAV1 standby. after a push: course 1. swap: NAV1 swap",
+    "knobs: NAV2 standby. after a push: course 2. swap: NAV2 swap",
+    "knobs: navigator 1 (range while swap is held). push: its push",
+    "knobs: navigator 2 (range while swap is held). push: its push",
+    "outer: AP altitude, 100 ft a step. inner: pitch. swap: FLC",
+    "knobs: squawk (outer 100s, inner 1s). swap: ident",
 };
 
 // In the navigator modes the autopilot keys work the navigator instead.
