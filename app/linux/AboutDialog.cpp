@@ -1,0 +1,55 @@
+#include "app/linux/AboutDialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/linux/TrayStateLook.h"
+
+namespace {
+
+QLabel* PlainLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  // Taken literally, like a Windows static control without prefix handling.
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+}  // namespace
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Info"));
+  setModal(true);
+  // A plain box: no help button, no resizing.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+  auto* emblem = new QLabel(this);
+  emblem->setObjectName(QStringLiteral("emblem"));
+  emblem->setPixmap(QPixmap(EmblemPath(TrayStandby, 32)));
+  emblem->setAlignment(Qt::AlignTop);
+
+  auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton->setDefault(true);
+  okButton->setAutoDefault(true);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addStretch();
+  buttonRow->addWidget(okButton);
+
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(PlainLabel(QStringLiteral("VESTREL MSFS Plug-In 0.5.0"), this));
+  texts->addWidget(PlainLabel(QStringLiteral("Dorvik panel bridge, 2025"), this));
+  texts->addSpacing(8);
+  texts->addLayout(buttonRow);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(20, 20, 20, 14);
+  layout->setSpacing(14);
+  layout->addWidget(emblem);
+  layout->addLayout(texts);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  okButton->setFocus();
+}
