@@ -4,10 +4,14 @@ pane here), the NAV1 outer knob turned in the virtual panel, the new NAV1
 standby frequency read off the stand-in's live view, q to quit, and not one
 process of the demo left behind.
 
-usage: demo_test.py --source DIR --build DIR"""
+usage: demo_test.py --source DIR --build DIR [--screenshots DIR]
+
+With --screenshots it also saves the screen after start-up and after the
+knob turn as demo-start.png and demo-knob.png (the pictures in docs/)."""
 
 import argparse
 import os
+import re
 import shlex
 import shutil
 import signal
@@ -25,7 +29,7 @@ class Failure(Exception):
 
 
 class Terminal:
-    """A private tmux server with one 170x45 window: the user's terminal."""
+    """A private tmux server with one window: the user's terminal."""
 
     def __init__(self, folder):
         self.socket = os.path.join(folder, "terminal.sock")
@@ -40,12 +44,20 @@ class Terminal:
             raise Failure("tmux %s: %s" % (args[0], result.stderr.strip()))
         return result.stdout
 
-    def start(self, command):
-        self.tmux("new-session", "-d", "-x", "170", "-y", "45", command)
+    def start(self, command, columns, rows):
+        self.tmux("new-session", "-d", "-x", str(columns), "-y", str(rows), command)
         self.started = True
 
-    def screen(self):
-        return self.tmux("capture-pane", "-p", check=False)
+    def screen(self, colours=False):
+        return self.tmux("capture-pane", "-p", *(["-e"] if colours else []), check=False)
+
+    def screenshot(self, folder, name):
+        if folder is None:
+            return
+        sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+        import render_screen
+
+        render_screen.render(self.screen(colours=True), os.path.join(folder, name))
 
     def keys(self, *keys):
         self.tmux("send-keys", *keys)
@@ -103,7 +115,8 @@ def run(args, folder, terminal, tag):
         " ".join("%s=%s" % (key, shlex.quote(value)) for key, value in demo_env.items()),
         shlex.quote(args.source),
     )
-    terminal.start(command)
+    # A common wide terminal; the pictures for the docs crop the empty rows.
+    terminal.start(command, 156, 32 if args.screenshots else 45)
 
     terminal.wait_for("the virtual panel, connected to the bridge",
                       lambda s: "DORVIK  virtual panel" in s and "bridge: connected" in s)
@@ -111,6 +124,7 @@ def run(args, folder, terminal, tag):
                       lambda s: "SIMULATOR STAND-IN" in s and '1 client ("Request Data")' in s and "stby 110.50" in s)
     # Give the bridge the first simulator frames to tune from.
     time.sleep(0.5)
+    terminal.screenshot(args.screenshots, "demo-start.png")
 
     terminal.keys("2")
     terminal.wait_for("NAV1 mode selected", lambda s: "knobs: NAV1 standby" in s)
@@ -120,6 +134,12 @@ def run(args, folder, terminal, tag):
     terminal.keys(",")
     terminal.wait_for("NAV1 standby 111.50 - one inner step = 111.45",
                       lambda s: "stby 111.45" in s)
+
+    terminal.keys("6", "a")
+    terminal.wait_for("AP master engaged in the stand-in and its lamp lit on the panel",
+                      lambda s: "AP master off -> on" in s and re.search(r"lamps\s+ON", s))
+    time.sleep(0.4)  # past the key's highlight
+    terminal.screenshot(args.screenshots, "demo-knob.png")
 
     terminal.keys("q")
     terminal.wait_for("make run ending by itself", lambda s: "DEMO-EXITED" in s)
@@ -140,7 +160,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--source", required=True)
     parser.add_argument("--build", required=True)
+    parser.add_argument("--screenshots")
     args = parser.parse_args()
+    if args.screenshots:
+        args.screenshots = os.path.abspath(args.screenshots)
+        os.makedirs(args.screenshots, exist_ok=True)
     args.source = os.path.abspath(args.source)
     args.build = os.path.abspath(args.build)
     if shutil.which("tmux") is None:
@@ -161,7 +185,12 @@ def main():
         status = 1
     finally:
         terminal.stop()
-        # Whatever the demo left running is ended here, by id.
+        # Closing the terminal hangs up on make run, which then cleans up
+        # after itself; whatever is still running after that is ended here,
+        # by id.
+        deadline = time.monotonic() + 5
+        while tagged_processes(tag) and time.monotonic() < deadline:
+            time.sleep(0.1)
         for pid in tagged_processes(tag):
             try:
                 os.kill(pid, signal.SIGKILL)

@@ -98,10 +98,10 @@ class Screen {
       std::uint8_t lamps = 0;
       switch (event.kind) {
         case TransportEvent::kBridgeConnected:
-          status_ = "the bridge opened the panel";
+          Say("the bridge opened the panel", false);
           break;
         case TransportEvent::kBridgeDisconnected:
-          status_ = "the bridge closed the panel";
+          Say("the bridge closed the panel", true);
           break;
         case TransportEvent::kOutputReport:
           if (DecodeLampReport(event.report.data(), event.report.size(), &lamps)) lamps_ = lamps;
@@ -111,9 +111,18 @@ class Screen {
     events->clear();
   }
 
+  void Say(const char* text, bool warning) {
+    status_ = text;
+    statusIsWarning_ = warning;
+  }
+
   void Perform(const PanelAction& action) {
     const PanelSession::Outcome outcome = session_.Do(action);
-    status_ = outcome == PanelSession::kNoBridge ? "no bridge has the panel open: report not delivered" : "";
+    if (outcome == PanelSession::kNoBridge) {
+      Say("no bridge has the panel open: report not delivered", true);
+    } else {
+      Say("", false);
+    }
   }
 
   void Turn(bool outer, int steps) {
@@ -291,9 +300,10 @@ class Screen {
       printw("(none sent yet)");
     }
     if (!status_.empty()) {
-      attron(COLOR_PAIR(kPairWarn));
+      const short pair = statusIsWarning_ ? kPairWarn : kPairGood;
+      attron(COLOR_PAIR(pair));
       mvprintw(18, 12, "%s", status_.c_str());
-      attroff(COLOR_PAIR(kPairWarn));
+      attroff(COLOR_PAIR(pair));
     }
 
     attron(A_DIM);
@@ -316,6 +326,7 @@ class Screen {
   Clock::time_point innerFlash_;
   Clock::time_point flash_[kPanelKeyCount] = {};
   std::string status_;
+  bool statusIsWarning_ = false;
 };
 
 }  // namespace
