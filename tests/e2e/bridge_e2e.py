@@ -18,7 +18,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from processes import Child  # noqa: E402
 
 CATALOGUE_MAPPED = 104  # every named client event of the bridge's catalogue
-WAIT = 5.0  # seconds: the bound of every wait; only a broken bridge needs it
+WAIT = 10.0  # seconds: the bound of every wait; only a broken bridge needs it
 MSFS_LOST = "Connection to MSFS lost"
 DORVIK_LOST = "Connection to Dorvik lost"
 
@@ -130,7 +130,7 @@ class Rig:
         check(self.panel.wait_for("bridge connected", WAIT) is not None, "the bridge did not open the panel")
         # The bridge tunes from the data the simulator streams to it: give
         # the first frames (30 a second) time to arrive.
-        time.sleep(0.3)
+        time.sleep(0.5)
 
     def panel_says(self, *lines):
         for line in lines:
@@ -193,7 +193,7 @@ def case_simulator_dropped(rig):
         "bridge reconnected with its whole catalogue",
         lambda s: s["clients"] == "1" and int(s["mapped"]) == CATALOGUE_MAPPED,
     )
-    time.sleep(0.3)
+    time.sleep(0.5)
     rig.panel_says("mode 2", "outer 1")
     rig.wait_state("NAV1 tuned over the new connection", lambda s: s["nav1_standby"] == "111.50")
     check(rig.bridge.count(MSFS_LOST) == 1, "'%s' written %d times" % (MSFS_LOST, rig.bridge.count(MSFS_LOST)))
@@ -223,7 +223,7 @@ def case_simulator_restarted(rig):
         lambda s: s["clients"] == "1" and int(s["mapped"]) == CATALOGUE_MAPPED,
         timeout=2 * WAIT,
     )
-    time.sleep(0.3)
+    time.sleep(0.5)
     rig.panel_says("mode 3", "outer -1")
     rig.wait_state("NAV2 113.45 - one outer step", lambda s: s["nav2_standby"] == "112.45")
     check(rig.bridge.count(MSFS_LOST) == 1, "'%s' written %d times" % (MSFS_LOST, rig.bridge.count(MSFS_LOST)))
@@ -237,7 +237,7 @@ def case_panel_unplugged(rig):
     rig.panel_says("quit")
     check(rig.panel.wait_exit(WAIT) == 0, "the virtual panel did not quit")
     check(rig.bridge.wait_for(DORVIK_LOST, WAIT) is not None, "no '%s' when the panel went" % DORVIK_LOST)
-    time.sleep(0.3)
+    time.sleep(0.5)
     check(rig.bridge.count(DORVIK_LOST) == 1, "'%s' written %d times" % (DORVIK_LOST, rig.bridge.count(DORVIK_LOST)))
     check(rig.bridge.running(), "the bridge ended with the panel")
 
