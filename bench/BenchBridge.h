@@ -1,0 +1,52 @@
+#pragma once
+
+// A bridge connected to the fake panel and the fake simulator library, for
+// the benchmarks. The fakes record every call; Forget() drops the records so
+// that long runs measure the bridge, not a growing log.
+
+#include "panel/PanelDevice.h"
+#include "panel/PanelMode.h"
+#include "sim/FlightSimInterfaceMSFS.h"
+#include "supervisor/SupervisorThread.h"
+#include "tests/fakes/FakeHidapi.h"
+#include "tests/fakes/FakeSimConnect.h"
+#include "tests/fakes/RecordingTray.h"
+#include "tests/support/PanelBytes.h"
+
+namespace bench {
+
+inline void Forget() {
+  fakesim::ClearCalls();
+  fakehid::ClearWrites();
+  faketray::Reset();
+}
+
+// Both sides connected through a supervisor pass, with NAV 1 on 110.50 and
+// the transponder on 1200.
+inline void ConnectBoth() {
+  fakehid::Reset();
+  fakesim::Reset();
+  faketray::Reset();
+  PanelDevice = {nullptr, false, &msfs, {0, 0, 0, 0}, 0, 0};
+  deviceOpen = false;
+  simConnected = false;
+  connectionHandle = nullptr;
+  msfs = FlightSimInterfaceMSFS{};
+  fakehid::PlugIn();
+  fakesim::SetSimulatorRunning(true);
+  SupervisorPass();
+  msfs.nav1Standby = 110.50;
+  msfs.transponderCode = 0x1200;
+  Forget();
+}
+
+// One frame of simulator data: both requests, as the simulator sends them.
+inline fakesim::Bytes Request0() {
+  return fakesim::DataMessage(0, fakesim::Float64s({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}));
+}
+inline fakesim::Bytes Request1() {
+  return fakesim::DataMessage(1, fakesim::Concat(fakesim::Float64s({3000.0, 0.0}),
+                                                 fakesim::Int32s({0x1200, 1, 1, 0, 0, 0, 0})));
+}
+
+}  // namespace bench
