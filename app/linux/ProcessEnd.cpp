@@ -1,6 +1,7 @@
 #include "app/linux/ProcessEnd.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <unistd.h>
 
@@ -10,4 +11,9 @@ void EndProcess(int code) {
   InstallTrayStateRelay(nullptr);
   std::fflush(stdout);
   _exit(code);
+}
+
+void EndProcessOnExit() {
+  // on_exit (glibc) rather than atexit: it hands over the exit status.
+  on_exit([](int status, void*) { EndProcess(status); }, nullptr);
 }

@@ -17,6 +17,16 @@
 
 namespace {
 
+// Started where there is no display at all (a terminal over ssh, a user
+// service), the bridge still bridges, without an icon, rather than failing
+// to find a platform.
+void RunHeadlessWithoutDisplay() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+}
+
 bool TrayHostPresent() {
   return QGuiApplication::platformName() != QLatin1String("offscreen") && QSystemTrayIcon::isSystemTrayAvailable();
 }
@@ -29,6 +39,9 @@ int main() {
   CatchTerminationSignals();
   // Before anything is shown or connected: a second bridge leaves silently.
   if (TakeInstanceLock(InstanceLockDirectory()) == InstanceLockResult::HeldByAnother) return 1;
+
+  EndProcessOnExit();
+  RunHeadlessWithoutDisplay();
 
   // The command line is ignored, Qt's own options included.
   static int qtArgc = 1;

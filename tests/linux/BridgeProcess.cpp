@@ -20,7 +20,7 @@ namespace {
 
 // This process's environment with the bridge's runtime folder and display
 // replaced, so it cannot meet a bridge the user runs.
-std::vector<std::string> BridgeEnvironment(const std::string& folder) {
+std::vector<std::string> BridgeEnvironment(const std::string& folder, bool offscreen) {
   std::vector<std::string> variables;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string variable = *entry;
@@ -31,7 +31,7 @@ std::vector<std::string> BridgeEnvironment(const std::string& folder) {
     variables.push_back(variable);
   }
   variables.push_back("XDG_RUNTIME_DIR=" + folder);
-  variables.push_back("QT_QPA_PLATFORM=offscreen");
+  if (offscreen) variables.push_back("QT_QPA_PLATFORM=offscreen");
   return variables;
 }
 
@@ -44,10 +44,10 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 }  // namespace
 
-BridgeProcess::BridgeProcess(const std::string& folder, const std::vector<std::string>& arguments) {
+BridgeProcess::BridgeProcess(const std::string& folder, const std::vector<std::string>& arguments, bool offscreen) {
   std::vector<std::string> argv = {VP_BRIDGE_EXECUTABLE};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  std::vector<std::string> environment = BridgeEnvironment(folder);
+  std::vector<std::string> environment = BridgeEnvironment(folder, offscreen);
   std::vector<char*> argvPointers = Pointers(argv);
   std::vector<char*> environmentPointers = Pointers(environment);
 

@@ -6,11 +6,14 @@
 #include <sys/types.h>
 
 // Runs the real bridge executable, without display or tray host, with its
-// runtime folder (and so its lock) and working folder in `folder`. Whatever
-// still runs when the object goes is killed and reaped.
+// runtime folder (and so its lock) and working folder in `folder`. Unless
+// `offscreen` is false it is told to use Qt's offscreen platform; otherwise
+// it has to cope with no display on its own. Whatever still runs when the
+// object goes is killed and reaped.
 class BridgeProcess {
  public:
-  explicit BridgeProcess(const std::string& folder, const std::vector<std::string>& arguments = {});
+  explicit BridgeProcess(const std::string& folder, const std::vector<std::string>& arguments = {},
+                         bool offscreen = true);
   ~BridgeProcess();
   BridgeProcess(const BridgeProcess&) = delete;
   BridgeProcess& operator=(const BridgeProcess&) = delete;

@@ -49,6 +49,16 @@ TEST(BridgeProcess, TerminationEndsWithCodeZeroAndFreesTheLock) {
   }
 }
 
+// Started from a terminal over ssh or as a user service: no display, no
+// platform named. It runs (and bridges) without an icon.
+TEST(BridgeProcess, RunsWithoutAnyDisplay) {
+  TempFolder folder;
+  BridgeProcess bridge(folder.Path(), {}, /*offscreen=*/false);
+  ASSERT_TRUE(WaitUntilLockHolder(LockFile(folder), bridge.Pid()));
+  bridge.Signal(SIGTERM);
+  EXPECT_EQ(bridge.WaitForExit(), 0);
+}
+
 TEST(BridgeProcess, CommandLineIsIgnored) {
   TempFolder folder;
   // Qt would act on these (and fail without a display) if it saw them.
