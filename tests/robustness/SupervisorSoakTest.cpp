@@ -57,6 +57,14 @@ std::size_t Count(const std::string& text, const std::string& line) {
 
 constexpr int kLossesEach = 10000;
 
+// The sanitizers hold on to freed memory for a while to catch late uses, so
+// under them resident memory grows by design and says nothing about leaks.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMemoryIsMeaningful = false;
+#else
+constexpr bool kMemoryIsMeaningful = true;
+#endif
+
 class Soak : public ConnectedBridge {
  protected:
   // The fakes keep a record of every call; dropping it now and then keeps
@@ -159,7 +167,9 @@ TEST_F(Soak, TenThousandLossesOfEachSideLeakNothingAndLoseNoCommand) {
   EXPECT_EQ(fakesim::OpenConnections(), 1);
   // A leak of even one small allocation per loss would show as hundreds of
   // kilobytes of heap; the allocator's own slack stays well below that.
-  EXPECT_LT(residentAfter.anonymous - residentBefore.anonymous, 64);
+  if (kMemoryIsMeaningful) {
+    EXPECT_LT(residentAfter.anonymous - residentBefore.anonymous, 64);
+  }
 }
 
 }  // namespace
