@@ -8,7 +8,7 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -51,16 +51,16 @@ BridgeProcess::BridgeProcess(const std::string& folder, const std::vector<std::s
   std::vector<char*> argvPointers = Pointers(argv);
   std::vector<char*> environmentPointers = Pointers(environment);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
+  pid_ = fork();
+  if (pid_ != 0) return;
+  // The child: should the test process die (a crash, a ctest timeout), the
+  // bridge goes with it instead of holding on to its lock forever.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  const int nothing = open("/dev/null", O_RDONLY);
   // Started in `folder`, so no SimConnect.cfg from elsewhere is picked up.
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  if (posix_spawn(&pid_, VP_BRIDGE_EXECUTABLE, &actions, nullptr, argvPointers.data(), environmentPointers.data()) !=
-      0) {
-    pid_ = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
+  if (nothing < 0 || dup2(nothing, STDIN_FILENO) < 0 || chdir(folder.c_str()) != 0) _exit(127);
+  execve(VP_BRIDGE_EXECUTABLE, argvPointers.data(), environmentPointers.data());
+  _exit(127);
 }
 
 BridgeProcess::~BridgeProcess() {

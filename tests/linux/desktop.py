@@ -3,14 +3,26 @@ picks itself, an XEmbed tray host (trayer) and optionally a window manager,
 plus helpers to find windows and read pixels. Used by the desktop test and
 by the screenshot script; everything started here is ended by close()."""
 
+import ctypes
 import os
 import re
+import signal
 import shutil
 import subprocess
 import tempfile
 import time
 
 WAIT = 10.0  # seconds: the bound of every wait
+
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def _die_with_parent():
+    """Runs in each child before exec: should the test itself be killed (a
+    ctest timeout), its X server, tray host and bridge go with it."""
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 class Unavailable(Exception):
@@ -59,7 +71,8 @@ class Desktop:
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
+            preexec_fn=_die_with_parent)
         self.children.append(xvfb)
         os.close(write_end)
         number = b""
@@ -89,7 +102,8 @@ class Desktop:
               stderr=subprocess.DEVNULL):
         merged = dict(self.env)
         merged.update(env or {})
-        child = subprocess.Popen(argv, env=merged, cwd=cwd, stdin=stdin, stdout=stdout, stderr=stderr)
+        child = subprocess.Popen(argv, env=merged, cwd=cwd, stdin=stdin, stdout=stdout, stderr=stderr,
+                                 preexec_fn=_die_with_parent)
         self.children.append(child)
         return child
 
