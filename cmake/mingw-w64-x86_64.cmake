@@ -29,8 +29,10 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # -O2 rather than -O3 for optimised builds: at -O3 this GCC (12) reports
 # out-of-bounds copies inside libstdc++'s vector::insert that cannot happen,
 # and -Werror turns them into a failed build.
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+# (The platform's own -O3 would follow any *_INIT flags given here, so the
+# cache entries are set instead.)
+set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for optimised C builds")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for optimised C++ builds")
 
 # Test programs (and GoogleTest's discovery) run under Wine. wine64 is called
 # directly: Debian's `wine` wrapper only adds a hint about 32-bit support.
