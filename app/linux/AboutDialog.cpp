@@ -20,7 +20,11 @@ QLabel* PlainLabel(const QString& text, QWidget* parent) {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Info"));
-  setModal(true);
+  // Modal to its owner, as on Windows, where the owner is the hidden main
+  // window: nothing the user can see is blocked, and the tray menu (Quit,
+  // or Info... again) keeps working while the box is open. Application
+  // modality would block the tray icon itself.
+  setWindowModality(Qt::WindowModal);
   // A plain box: no help button, no resizing.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);

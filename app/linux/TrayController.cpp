@@ -48,7 +48,7 @@ void TrayController::OpenAbout() {
   about_->show();
 }
 
-AboutDialog* TrayController::OpenAboutDialog() const { return about_.data(); }
+AboutDialog* TrayController::ShownAboutBox() const { return about_.data(); }
 
 void TrayController::Quit() {
   icon_.hide();

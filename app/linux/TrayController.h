@@ -32,7 +32,7 @@ class TrayController : public QObject {
 
   QSystemTrayIcon& Icon() { return icon_; }
   QMenu& Menu() { return menu_; }
-  AboutDialog* OpenAboutDialog() const;
+  AboutDialog* ShownAboutBox() const;  // null while none is open
 
  signals:
   void QuitRequested();

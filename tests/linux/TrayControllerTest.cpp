@@ -80,23 +80,23 @@ TEST(TrayController, InfoOpensOneAboutBoxAtATime) {
   TrayController tray;
   QAction* info = tray.Menu().actions().at(1);
   info->trigger();
-  AboutDialog* about = tray.OpenAboutDialog();
+  AboutDialog* about = tray.ShownAboutBox();
   ASSERT_NE(about, nullptr);
   EXPECT_TRUE(about->isVisible());
   EXPECT_TRUE(about->isModal());
 
   info->trigger();
-  EXPECT_EQ(tray.OpenAboutDialog(), about);
+  EXPECT_EQ(tray.ShownAboutBox(), about);
   EXPECT_EQ(OpenAboutBoxes(), 1);
 
   about->accept();
   DrainPostedEvents();
-  EXPECT_EQ(tray.OpenAboutDialog(), nullptr);
+  EXPECT_EQ(tray.ShownAboutBox(), nullptr);
   EXPECT_EQ(OpenAboutBoxes(), 0);
 
   info->trigger();
-  EXPECT_NE(tray.OpenAboutDialog(), nullptr) << "a closed box can be opened again";
-  tray.OpenAboutDialog()->reject();
+  EXPECT_NE(tray.ShownAboutBox(), nullptr) << "a closed box can be opened again";
+  tray.ShownAboutBox()->reject();
   DrainPostedEvents();
 }
 

@@ -2,7 +2,7 @@
 """The real bridge on a virtual X desktop with an XEmbed tray host: its icon
 docks, turns yellow once the supervisor reports no panel, opens its menu on
 a right click or a left double click (not on a single click), opens the Info
-box, and "Quit" ends the process with exit code 0; the end of the X server
+box (once, however often asked, without blocking the menu), and "Quit" ends the process with exit code 0; the end of the X server
 ends it with exit code 1.
 
 usage: tray_desktop_test.py BRIDGE
@@ -103,6 +103,17 @@ def run(bridge_path):
         screen.click(menu.x + 30, menu.y + menu.height * 3 // 4)
         about = desktop.wait_until(lambda: popup(screen, "Info"))
         check(about is not None, "Info... did not open the About box")
+
+        # The box blocks nothing: the menu still opens, and Info... again
+        # brings the open box forward instead of opening a second one.
+        menu = open_menu(screen, x, y, 3, 1)
+        check(menu is not None, "the menu did not open while the About box was open")
+        screen.click(menu.x + 30, menu.y + menu.height * 3 // 4)
+        check(desktop.wait_until(lambda: popup(screen) is None), "the menu did not close")
+        boxes = [w for w in screen.windows() if w.depth == 0 and w.name == "Info" and screen.viewable(w)]
+        check(len(boxes) == 1, "Info... again shows %d About boxes" % len(boxes))
+
+        screen.click(*boxes[0].centre())  # give it the keyboard
         screen.key("Escape")
         check(desktop.wait_until(lambda: popup(screen, "Info") is None), "Escape did not close the About box")
         check(bridge.poll() is None, "closing the About box ended the bridge")
