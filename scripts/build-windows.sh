@@ -5,6 +5,9 @@
 #
 #   scripts/build-windows.sh [TARGET...]    default target: vestrel-pelvar
 #
+# The test suite is configured only when VP_WINDOWS_TESTS=ON (the Windows test
+# stage sets it), so the program itself builds whatever the test folders do.
+#
 # hidapi's Windows backend is compiled from Debian's hidapi source package,
 # fetched with apt into a cache outside the work tree the first time.
 set -euo pipefail
@@ -16,7 +19,7 @@ hidapi_source="$cache/hidapi-source"
 bash cmake/fetch-hidapi-source.sh "$hidapi_source"
 
 configure build-win -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DVP_BUILD_TOOLS=OFF -DVP_HIDAPI_SOURCE_DIR="$hidapi_source"
+  -DVP_BUILD_TOOLS=OFF -DVP_BUILD_TESTS="${VP_WINDOWS_TESTS:-OFF}" -DVP_HIDAPI_SOURCE_DIR="$hidapi_source"
 
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=(vestrel-pelvar)

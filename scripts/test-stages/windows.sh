@@ -21,7 +21,7 @@ fi
 # fakes (those of them that the build defines).
 core_test_programs=(core_tests supervisor_thread_tests robustness_tests)
 core_test_labels='core|threads|robustness'
-scripts/build-windows.sh vestrel-pelvar windows_tests
+VP_WINDOWS_TESTS=ON scripts/build-windows.sh vestrel-pelvar windows_tests
 defined=$(ninja -C build-win -t targets all | cut -d: -f1)
 present=()
 for program in "${core_test_programs[@]}"; do
