@@ -31,34 +31,10 @@ namespace {
 
 enum AircraftTag { kPlausible = 1, kRaw = 2 };
 
-// With VP_FUZZ_STRICT_RANGES set, ranges are checked for every report, not
-// only for those that move a knob by at most one full range.
-bool strictRanges = false;
-
-// Per set event (ids 2 to 6), the message count at which a report moved its
-// value by more than a full range; its range is unsettled until the next
-// aircraft update arrives.
-constexpr unsigned long kNever = ~0ul;
-unsigned long unsettledAt[7];
-
-bool WithinOneRange(SimConnectDword eventId, int outer, int inner) {
-  if (strictRanges) return true;
-  if (eventId == 2 || eventId == 3) return outer >= -10 && outer <= 10 && inner >= -20 && inner <= 20;
-  const int degrees = 10 * outer + inner;
-  return degrees >= -360 && degrees <= 360;
-}
-
+// Every set value must land in its range while the aircraft's own values
+// are plausible, however many detents a report carries.
 void CheckEvent(SimConnectDword eventId, SimConnectDword data) {
-  const unsigned long deliveries = fuzzsim::Delivered();
-  bool settled = fuzzsim::LastDeliveredTag() == kPlausible;
-  if (eventId >= 2 && eventId <= 6) {
-    const fuzzpanel::Bytes& report = fuzzpanel::CurrentReport();
-    const int outer = report.size() >= 8 ? static_cast<std::int8_t>(report[5]) : 0;
-    const int inner = report.size() >= 8 ? static_cast<std::int8_t>(report[6]) : 0;
-    if (!WithinOneRange(eventId, outer, inner)) unsettledAt[eventId] = deliveries;
-    settled = settled && unsettledAt[eventId] != deliveries;
-  }
-  CheckTransmittedEvent(eventId, data, settled);
+  CheckTransmittedEvent(eventId, data, fuzzsim::LastDeliveredTag() == kPlausible);
 }
 
 void QueueAircraft(ByteReader& in, bool raw) {
@@ -79,13 +55,11 @@ void StartFresh() {
   simConnected = false;
   connectionHandle = nullptr;
   msfs = FlightSimInterfaceMSFS{};
-  for (unsigned long& at : unsettledAt) at = kNever;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  strictRanges = std::getenv("VP_FUZZ_STRICT_RANGES") != nullptr;
   fuzzsim::SetTransmissionCheck(CheckEvent);
   return 0;
 }

@@ -29,8 +29,12 @@ double SnapToNavGrid(double frequency) { return std::round(frequency * 20.0) / 2
 // 1 included: 113.45 MHz becomes 0x11345.
 bool PackFrequencyBcd(double frequency, SimConnectDword* packed) {
   std::int32_t hundredths;
-  if (!TruncateToInt32(frequency * 100.0 + 0.1, &hundredths)) return false;
-  std::uint32_t k = static_cast<std::uint16_t>(hundredths);
+  // Beyond 655.35 MHz, or below zero, there is no five-digit value to send;
+  // cutting it to 16 bits would tune some unrelated frequency.
+  if (!TruncateToInt32(frequency * 100.0 + 0.1, &hundredths) || hundredths < 0 || hundredths > 0xFFFF) {
+    return false;
+  }
+  std::uint32_t k = static_cast<std::uint32_t>(hundredths);
   std::uint32_t result = 0;
   for (unsigned shift = 0; k != 0; shift += 4) {
     result += (k % 10) << shift;
@@ -45,13 +49,21 @@ bool PackFrequencyBcd(double frequency, SimConnectDword* packed) {
 bool StepDegrees(double degrees, std::int8_t outer, std::int8_t inner, std::int32_t* result) {
   std::int32_t whole;
   if (!TruncateToInt32(degrees, &whole)) return false;
-  std::int64_t v = static_cast<std::int64_t>(whole) + 10 * outer + inner;
+  // More than a full turn in one report (a fast spin) counts modulo a turn,
+  // so the single wrap below lands on the dial; up to one turn it changes
+  // nothing.
+  std::int64_t step = 10 * outer + inner;
+  if (step > 360 || step < -360) step %= 360;
+  std::int64_t v = static_cast<std::int64_t>(whole) + step;
   if (v > 360) {
     v -= 360;
   } else if (v < 0) {
     v += 360;
   }
-  return NarrowToInt32(v, result);
+  // |step| <= 360 and the single wrap keep v within 360 of a 32-bit value,
+  // pulled back toward zero: it always fits.
+  *result = static_cast<std::int32_t>(v);
+  return true;
 }
 
 }  // namespace
@@ -77,6 +89,12 @@ double FlightSimInterfaceMSFS::StepNavFrequency(double frequency, double minimum
       !TruncateToInt32(maximum - minimum + 1.0, &span)) {
     return std::nan("");
   }
+  // Steps beyond a whole band (or a whole megahertz of channels) in one
+  // report count modulo it, so the single wraps below land inside; up to
+  // one full range this changes nothing.
+  const std::int32_t channels = static_cast<std::int32_t>(std::lround(1.0 / fractionStep));
+  if (outer > span || outer < -span) outer %= span;
+  if (channels > 0 && (inner > channels || inner < -channels)) inner %= channels;
   const double fraction = (units25kHz % 40) / 40.0;
   double whole = (frequency - fraction) + outer;
   if (whole > maximum) {

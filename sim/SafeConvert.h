@@ -14,11 +14,3 @@ inline bool TruncateToInt32(double value, std::int32_t* out) {
   *out = static_cast<std::int32_t>(value);
   return true;
 }
-
-// Narrows a 64-bit intermediate result back to 32 bits, failing where it does
-// not fit.
-inline bool NarrowToInt32(std::int64_t value, std::int32_t* out) {
-  if (value < INT32_MIN || value > INT32_MAX) return false;
-  *out = static_cast<std::int32_t>(value);
-  return true;
-}

@@ -230,12 +230,25 @@ INSTANTIATE_TEST_SUITE_P(Values, UnrepresentableMirror, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RadioTest, DegreesAtTheEdgeOfTheIntegerRangeDoNotOverflow) {
+  // Out of any range, but whole numbers: computed without overflow (UBSan
+  // watches) and sent as computed. 1397 degrees count as 317.
   msfs.headingBug = 2147483647.0;
   msfs.AdjustHeadingBug(1, 127, 127);
   msfs.course1 = -2147483648.0;
   msfs.AdjustCourse(1, -128, -128);
-  EXPECT_TRUE(SentEvents().empty());
-  EXPECT_EQ(msfs.headingBug, 2147483647.0);
+  EXPECT_EQ(SentEvents(), (std::vector<Sent>{{"HEADING_BUG_SET", 2147483604u}, {"VOR1_SET", 0x80000020u}}));
+  EXPECT_EQ(msfs.headingBug, 2147483604.0);
+}
+
+TEST_F(RadioTest, SpinsOfMoreThanAFullRangeLandOnTheDial) {
+  msfs.nav1Standby = 110.50;
+  msfs.headingBug = 355;
+  msfs.TuneNav(1, 127, 0);     // 127 MHz round a 10 MHz band: +7
+  msfs.TuneNav(1, 0, -128);    // 128 channels back: -8 channels of 50 kHz
+  msfs.AdjustHeadingBug(1, 36, 0);  // exactly one turn: unchanged
+  msfs.AdjustHeadingBug(1, 127, 127);
+  EXPECT_EQ(SentEvents(), (std::vector<Sent>{{"NAV1_STBY_SET", 0x11750}, {"NAV1_STBY_SET", 0x11710},
+                                             {"HEADING_BUG_SET", 355}, {"HEADING_BUG_SET", 312}}));
 }
 
 TEST_F(RadioTest, OutOfRangeButRepresentableValuesAreSentAsComputed) {

@@ -62,11 +62,11 @@ std::vector<Transmission> Transmissions() {
 }
 
 Bytes DataMessage(std::uint32_t request, const Bytes& block) {
-  Bytes message(kSimObjectDataBlockOffset, 0);
-  const std::uint32_t header[] = {static_cast<std::uint32_t>(kSimObjectDataBlockOffset + block.size()), 5,
-                                  SIMCONNECT_RECV_ID_SIMOBJECT_DATA, request, 0, request, 0, 1, 1, 1};
+  Bytes message(kSimObjectDataBlockOffset + block.size(), 0);
+  const std::uint32_t header[] = {static_cast<std::uint32_t>(message.size()), 5, SIMCONNECT_RECV_ID_SIMOBJECT_DATA,
+                                  request, 0, request, 0, 1, 1, 1};
   std::memcpy(message.data(), header, sizeof header);
-  message.insert(message.end(), block.begin(), block.end());
+  if (!block.empty()) std::memcpy(message.data() + kSimObjectDataBlockOffset, block.data(), block.size());
   return message;
 }
 

@@ -30,7 +30,6 @@ struct MirrorRow {
   bool shift;
   ReportBytes report;
   std::vector<Sent> expected;
-  const char* knownFault;  // non-null while the bridge does not yet behave so
 };
 
 Aircraft With(void (*change)(Aircraft&)) {
@@ -48,51 +47,46 @@ TEST_P(StrangeMirror, SendsTheComputedValueOrNothing) {
   if (row.shift) Panel({PanelBytes(mode, kPush), PanelBytes(mode)});
   SimulatorReports(row.aircraft);
   const std::vector<Sent> sent = Panel({row.report});
-  if (row.knownFault != nullptr && sent != row.expected) {
-    GTEST_SKIP() << "known fault: " << row.knownFault << "; sent " << ::testing::PrintToString(sent);
-  }
   EXPECT_EQ(sent, row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, StrangeMirror, ::testing::Values(
     // A heading below zero is still a heading: -90 is 270.
     MirrorRow{"HeadingMinus90PlusTen", With([](Aircraft& a) { a.headingBug = -90; }), true,
-              PanelBytes(ModeCom1, 0, 1, 0), {{"HEADING_BUG_SET", 280}}, nullptr},
+              PanelBytes(ModeCom1, 0, 1, 0), {{"HEADING_BUG_SET", 280}}},
     MirrorRow{"HeadingMinusZeroMinusOne", With([](Aircraft& a) { a.headingBug = -0.0; }), true,
-              PanelBytes(ModeCom1, 0, 0, -1), {{"HEADING_BUG_SET", 359}}, nullptr},
+              PanelBytes(ModeCom1, 0, 0, -1), {{"HEADING_BUG_SET", 359}}},
     MirrorRow{"CourseDenormalPlusOne", With([](Aircraft& a) { a.course1 = 5e-324; }), true,
-              PanelBytes(ModeNav1, 0, 0, 1), {{"VOR1_SET", 1}}, nullptr},
+              PanelBytes(ModeNav1, 0, 0, 1), {{"VOR1_SET", 1}}},
     // Values with no whole-number form send nothing rather than garbage;
     // the knobs of other instruments keep working.
     MirrorRow{"CourseInfinity", With([](Aircraft& a) { a.course2 = kInfinity; }), true,
-              PanelBytes(ModeNav2, kApMaster, 1, 0), {{"AP_MASTER", 0}}, nullptr},
+              PanelBytes(ModeNav2, kApMaster, 1, 0), {{"AP_MASTER", 0}}},
     MirrorRow{"Nav2NaN", With([](Aircraft& a) { a.nav2Standby = kNaN; }), false,
-              PanelBytes(ModeNav2, kApMaster, 1, 0), {{"AP_MASTER", 0}}, nullptr},
+              PanelBytes(ModeNav2, kApMaster, 1, 0), {{"AP_MASTER", 0}}},
     // An autopilot altitude below ground clamps to zero.
     MirrorRow{"AltitudeMinus500PlusOneStep", With([](Aircraft& a) { a.autopilotAltitude = -500; }), false,
-              PanelBytes(ModeAutopilot, 0, 1, 0), {{"AP_ALT_VAR_SET_ENGLISH", 0}}, nullptr},
+              PanelBytes(ModeAutopilot, 0, 1, 0), {{"AP_ALT_VAR_SET_ENGLISH", 0}}},
     MirrorRow{"AltitudeNaNStillPitches", With([](Aircraft& a) { a.autopilotAltitude = kNaN; }), false,
-              PanelBytes(ModeAutopilot, 0, 1, 1), {{"MobiFlight.C_172_AP_NOSE_UP", 1}}, nullptr},
+              PanelBytes(ModeAutopilot, 0, 1, 1), {{"MobiFlight.C_172_AP_NOSE_UP", 1}}},
     // A NAV frequency that cannot be written as five decimal digits of
     // 10 kHz has no event value; sending its low 16 bits instead would tune
     // some other frequency.
     MirrorRow{"Nav1Minus110", With([](Aircraft& a) { a.nav1Standby = -110.5; }), false,
-              PanelBytes(ModeNav1, kApMaster, 1, 0), {{"AP_MASTER", 0}},
-              "a negative frequency is sent as its low 16 bits (-98.50 MHz as 0x55687)"},
+              PanelBytes(ModeNav1, kApMaster, 1, 0), {{"AP_MASTER", 0}}},
     MirrorRow{"Nav1At1000MHz", With([](Aircraft& a) { a.nav1Standby = 1000; }), false,
-              PanelBytes(ModeNav1, kApMaster, 1, 0), {{"AP_MASTER", 0}},
-              "991.00 MHz is sent as its low 16 bits (0x33564)"},
+              PanelBytes(ModeNav1, kApMaster, 1, 0), {{"AP_MASTER", 0}}},
     // Still representable, out of the band: sent as computed.
     MirrorRow{"Nav1ZeroBeforeTheFirstData", With([](Aircraft& a) { a.nav1Standby = 0; }), false,
-              PanelBytes(ModeNav1, 0, 1, 0), {{"NAV1_STBY_SET", 0x1100}}, nullptr},
+              PanelBytes(ModeNav1, 0, 1, 0), {{"NAV1_STBY_SET", 0x1100}}},
     // Squawks with digits 8 to F, or more than four digits, come back as a
     // real four-digit code after one click.
     MirrorRow{"Squawk1288PlusOne", With([](Aircraft& a) { a.transponderCode = 0x1288; }), false,
-              PanelBytes(ModeTransponder, 0, 0, 1), {{"XPNDR_SET", 0x1311}}, nullptr},
+              PanelBytes(ModeTransponder, 0, 0, 1), {{"XPNDR_SET", 0x1311}}},
     MirrorRow{"SquawkAllNibblesFMinusOne", With([](Aircraft& a) { a.transponderCode = -1; }), false,
-              PanelBytes(ModeTransponder, 0, 0, -1), {{"XPNDR_SET", 0x1106}}, nullptr},
+              PanelBytes(ModeTransponder, 0, 0, -1), {{"XPNDR_SET", 0x1106}}},
     MirrorRow{"SquawkEightDigitsPlusOne", With([](Aircraft& a) { a.transponderCode = 0x12345678; }), false,
-              PanelBytes(ModeTransponder, 0, 0, 1), {{"XPNDR_SET", 0x5701}}, nullptr}),
+              PanelBytes(ModeTransponder, 0, 0, 1), {{"XPNDR_SET", 0x5701}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class SimulatorInput : public ConnectedBridge {};
