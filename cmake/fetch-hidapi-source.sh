@@ -14,16 +14,23 @@ set -euo pipefail
 dest=${1:?usage: fetch-hidapi-source.sh DEST}
 [[ -f "$dest/windows/hid.c" && -f "$dest/hidapi/hidapi.h" ]] && exit 0
 
-system_sources=/etc/apt/sources.list.d/debian.sources
-if [[ ! -r "$system_sources" ]]; then
-  echo "fetch-hidapi-source: $system_sources not found; cannot derive a Debian source entry" >&2
-  exit 1
-fi
-
 work=$(mktemp -d "${TMPDIR:-/tmp}/vp-hidapi.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/sources" "$work/lists/partial" "$work/cache/archives/partial" "$work/download"
-sed -E 's/^Types:.*$/Types: deb-src/' "$system_sources" >"$work/sources/debian-src.sources"
+
+# The machine's own Debian archives, as source archives: Debian 12's
+# debian.sources, or else the one-line lists of older set-ups. (Other vendors'
+# lists are left out: they rarely carry sources, and a missing index would
+# fail the whole update.)
+if [[ -r /etc/apt/sources.list.d/debian.sources ]]; then
+  sed -E 's/^Types:.*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$work/sources/debian-src.sources"
+elif [[ -r /etc/apt/sources.list ]]; then
+  sed -nE 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$work/sources/debian-src.list"
+fi
+if ! grep -qs . "$work"/sources/*; then
+  echo "fetch-hidapi-source: no Debian archive configured in /etc/apt; cannot fetch hidapi's sources" >&2
+  exit 1
+fi
 
 apt_private=(
   -o "Dir::Etc::SourceParts=$work/sources"
