@@ -13,8 +13,30 @@ configure() {
   fi
 }
 
+# run_ctest DIR [ctest args...]: runs the tests of DIR. When
+# VP_TEST_TALLY names a file, each run adds its passed and total counts there
+# so that a multi-stage run can close with one summary.
 run_ctest() {
-  local dir=$1
+  local dir=$1 log status
   shift
-  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j2 "$@"
+  log=$(mktemp)
+  set +e
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j2 "$@" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  set -e
+  if [[ -n "${VP_TEST_TALLY:-}" ]]; then
+    sed -n 's/^[0-9]*% tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log" >>"$VP_TEST_TALLY"
+  fi
+  rm -f "$log"
+  return "$status"
+}
+
+# Closes a multi-stage run with the sum of its ctest runs, in ctest's words.
+print_tally() {
+  [[ -s "${VP_TEST_TALLY:-}" ]] || return 0
+  awk '{ failed += $1; total += $2 }
+       END { passed = total - failed
+             printf "\n==== all stages ====\n"
+             printf "%d%% tests passed, %d tests failed out of %d\n", (total ? int(100 * passed / total) : 100), failed, total }' \
+    "$VP_TEST_TALLY"
 }

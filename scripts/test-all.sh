@@ -6,6 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/build-lib.sh
+export VP_TEST_TALLY
+VP_TEST_TALLY=$(mktemp)
+trap 'rm -f "$VP_TEST_TALLY"' EXIT
 
 stage "native build"
 configure build -DCMAKE_BUILD_TYPE=Debug -DVP_BUILD_BENCH=ON
@@ -23,9 +26,12 @@ configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVP_SANITIZE=thread -DVP_BUILD_TO
 ninja -C build-tsan
 TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L 'threads'
 
-# Further stages, each a script of its own component.
+# Further stages, each a script of its own component; those that run ctest
+# through run_ctest add to the closing tally.
 for extra in scripts/test-stages/*.sh; do
   [[ -e "$extra" ]] || continue
   stage "$(basename "$extra" .sh)"
   bash "$extra"
 done
+
+print_tally
