@@ -3,14 +3,18 @@
 // passes it on to the real notification area and records its answer too.
 //
 // One line per request in the file named by VESTREL_TRAY_LOG:
-//   <ADD|MODIFY|DELETE> size=976 window=<hex> id=100 flags=7 callback=1025
-//   icon=48x48 colour=<r>,<g>,<b> result=<0|1> tip=VESTREL\nStandby
+//   <ADD|MODIFY|DELETE> begin=<n> end=<n> size=976 window=<hex> id=100
+//   flags=7 callback=1025 icon=48x48 colour=<r>,<g>,<b> result=<0|1>
+//   tip=VESTREL\nStandby
+// begin and end order the requests of both threads: one counter, counted
+// when a request goes to the notification area and when its answer is back.
 // colour is the mean of the icon's opaque pixels; "\n" in the tip is written
 // as the two characters backslash and n.
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -102,13 +106,17 @@ std::string DescribeIcon(HICON icon) {
   return text;
 }
 
+std::atomic<unsigned> requestClock{0};
+
 BOOL WINAPI RecordingShellNotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
+  const unsigned begin = ++requestClock;
   const BOOL result = RealShellNotifyIcon() != nullptr ? RealShellNotifyIcon()(message, data) : FALSE;
+  const unsigned end = ++requestClock;
   std::lock_guard<std::mutex> guard(LogLock());
   std::FILE* log = LogFile();
   if (log == nullptr || data == nullptr) return result;
-  std::fprintf(log, "%s size=%lu window=%llx id=%u flags=%u callback=%u %s result=%d tip=%s\n",
-               MessageName(message), static_cast<unsigned long>(data->cbSize),
+  std::fprintf(log, "%s begin=%u end=%u size=%lu window=%llx id=%u flags=%u callback=%u %s result=%d tip=%s\n",
+               MessageName(message), begin, end, static_cast<unsigned long>(data->cbSize),
                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(data->hWnd)), data->uID, data->uFlags,
                data->uCallbackMessage, DescribeIcon(data->hIcon).c_str(), result ? 1 : 0,
                Utf8Tip(data->szTip).c_str());
