@@ -4,13 +4,8 @@
 // the benchmarks. The fakes record every call; Forget() drops the records so
 // that long runs measure the bridge, not a growing log.
 
-#include "panel/PanelDevice.h"
 #include "panel/PanelMode.h"
-#include "sim/FlightSimInterfaceMSFS.h"
-#include "supervisor/SupervisorThread.h"
-#include "tests/fakes/FakeHidapi.h"
-#include "tests/fakes/FakeSimConnect.h"
-#include "tests/fakes/RecordingTray.h"
+#include "tests/support/BridgeState.h"
 #include "tests/support/PanelBytes.h"
 
 namespace bench {
@@ -24,14 +19,7 @@ inline void Forget() {
 // Both sides connected through a supervisor pass, with NAV 1 on 110.50 and
 // the transponder on 1200.
 inline void ConnectBoth() {
-  fakehid::Reset();
-  fakesim::Reset();
-  faketray::Reset();
-  PanelDevice = {nullptr, false, &msfs, {0, 0, 0, 0}, 0, 0};
-  deviceOpen = false;
-  simConnected = false;
-  connectionHandle = nullptr;
-  msfs = FlightSimInterfaceMSFS{};
+  ResetBridgeState();
   fakehid::PlugIn();
   fakesim::SetSimulatorRunning(true);
   SupervisorPass();
