@@ -51,13 +51,15 @@ fi
 stage "Windows tests under Wine"
 # One Wine session for the whole run: a persistent wineserver keeps every
 # test from paying Wine's start-up again. Killing it at the end ends every
-# Windows process of this prefix, whatever a failed test left behind.
+# Windows process of this prefix, whatever a failed test left behind. The
+# counts go into make test's closing tally, as every stage's do.
 cat >build-win/run-wine-tests.sh <<SCRIPT
 set -u
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 # Bring the session's system processes up before the first test's clock runs.
 "$wine_loader" cmd /c exit >/dev/null 2>&1 || true
-ctest --test-dir build-win --output-on-failure --no-tests=error -j2 -L '^($core_test_labels|windows)\$'
+source scripts/build-lib.sh
+run_ctest build-win -L '^($core_test_labels|windows)\$'
 SCRIPT
 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash build-win/run-wine-tests.sh
