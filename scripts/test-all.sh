@@ -23,7 +23,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 stage "TSan build (thread-crossing tests)"
 configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVP_SANITIZE=thread -DVP_BUILD_TOOLS=OFF
-ninja -C build-tsan
+ninja -C build-tsan thread_tests
 TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L 'threads'
 
 # Further stages, each a script of its own component; those that run ctest
