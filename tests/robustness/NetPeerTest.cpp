@@ -24,6 +24,7 @@
 #include "tests/fakes/FakeHidapi.h"
 #include "tests/fakes/RecordingTray.h"
 #include "tests/simconnect/support/LoopbackServer.h"
+#include "tests/simconnect/support/ObjectData.h"
 #include "tests/simconnect/support/TempFolder.h"
 #include "tests/support/PanelBytes.h"
 
@@ -45,19 +46,7 @@ int OpenFileDescriptors() {
   return count;
 }
 
-Bytes DataMessage(std::uint32_t request, const std::vector<double>& values) {
-  simwire::SimObjectData fields;
-  fields.requestId = request;
-  fields.defineId = request;
-  fields.defineCount = static_cast<std::uint32_t>(values.size());
-  Bytes block;
-  for (double v : values) simwire::ByteWriter(&block).F64(v);
-  Bytes message;
-  simwire::EncodeSimObjectData(&message, simwire::kProtocolVersion, fields, block.data(), block.size());
-  return message;
-}
-
-Bytes Aircraft(double nav1Standby) { return DataMessage(0, {118.0, 119.0, nav1Standby, 113.45, 355.0, 90.0, 5.0}); }
+Bytes Aircraft(double nav1Standby) { return ObjectDataMessage(0, {118.0, 119.0, nav1Standby, 113.45, 355.0, 90.0, 5.0}); }
 
 Bytes Cut(const Bytes& bytes, std::size_t length) { return Bytes(bytes.begin(), bytes.begin() + static_cast<long>(length)); }
 

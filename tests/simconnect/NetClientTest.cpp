@@ -13,6 +13,7 @@
 #include "sim/simconnect/Net/ByteOrder.h"
 #include "sim/simconnect/Net/NetTuning.h"
 #include "support/LoopbackServer.h"
+#include "support/ObjectData.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -97,15 +98,7 @@ class NetClient : public ::testing::Test {
   }
 
   static Bytes DataMessage(std::uint32_t request, const std::vector<double>& values) {
-    simwire::SimObjectData fields;
-    fields.requestId = request;
-    fields.defineId = request;
-    fields.defineCount = static_cast<std::uint32_t>(values.size());
-    Bytes block;
-    for (double v : values) simwire::ByteWriter(&block).F64(v);
-    Bytes message;
-    simwire::EncodeSimObjectData(&message, 5, fields, block.data(), block.size());
-    return message;
+    return ObjectDataMessage(request, values);
   }
 
   LoopbackServer server_;

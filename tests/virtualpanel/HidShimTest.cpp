@@ -14,12 +14,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <cctype>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "tests/virtualpanel/TestName.h"
 #include "tools/hidshim/PanelSocketProtocol.h"
 
 namespace {
@@ -308,20 +308,6 @@ Bytes Noise(std::size_t count) {
   return noise;
 }
 
-// "half a report, then gone" -> "HalfAReportThenGone"
-std::string TestName(const char* what) {
-  std::string name;
-  bool upper = true;
-  for (const char* c = what; *c != '\0'; ++c) {
-    if (std::isalnum(static_cast<unsigned char>(*c))) {
-      name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
-      upper = false;
-    } else {
-      upper = true;
-    }
-  }
-  return name;
-}
 
 struct GarbageCase {
   const char* what;

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 #include <vector>
 
+#include "tests/virtualpanel/TestName.h"
 #include "tools/virtualpanel/PanelControls.h"
 
 namespace virtualpanel {
@@ -30,20 +30,6 @@ PanelAction Inner(int steps) { return {PanelAction::kTurnInner, steps, PanelKey:
 PanelAction Press(PanelKey key) { return {PanelAction::kPress, 0, key}; }
 PanelAction Release(PanelKey key) { return {PanelAction::kRelease, 0, key}; }
 
-// "half a report, then gone" -> "HalfAReportThenGone"
-std::string TestName(const char* what) {
-  std::string name;
-  bool upper = true;
-  for (const char* c = what; *c != '\0'; ++c) {
-    if (std::isalnum(static_cast<unsigned char>(*c))) {
-      name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
-      upper = false;
-    } else {
-      upper = true;
-    }
-  }
-  return name;
-}
 
 struct ReportCase {
   const char* what;
