@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sim/SimConnect.h"
+
 namespace simwire {
 
 constexpr std::uint32_t kRequestHeaderSize = 16;
@@ -38,14 +40,15 @@ enum RequestKind : std::uint32_t {
   kRequestDataOnSimObject = 0x0E,
 };
 
-// Message kinds sent by the server (the dwID of SIMCONNECT_RECV).
+// Message kinds sent by the server: the dwID of SIMCONNECT_RECV, as the
+// bridge's client interface numbers them.
 enum MessageKind : std::uint32_t {
-  kMessageNull = 0,
-  kMessageException = 1,
-  kMessageOpen = 2,
-  kMessageQuit = 3,
-  kMessageEvent = 4,
-  kMessageSimObjectData = 8,
+  kMessageNull = SIMCONNECT_RECV_ID_NULL,
+  kMessageException = SIMCONNECT_RECV_ID_EXCEPTION,
+  kMessageOpen = SIMCONNECT_RECV_ID_OPEN,
+  kMessageQuit = SIMCONNECT_RECV_ID_QUIT,
+  kMessageEvent = SIMCONNECT_RECV_ID_EVENT,
+  kMessageSimObjectData = SIMCONNECT_RECV_ID_SIMOBJECT_DATA,
 };
 
 // Protocol 5 is the one the current simulator generation speaks natively; its
