@@ -1,129 +1,223 @@
-"""Child processes for the end-to-end tests: line-oriented output collected
-on a thread, bounded waits, and an end that leaves nothing running.
+"""The one harness of the tests that run the real programs: children with
+their output read line by line, bounded waits, a private folder, a
+throw-away X desktop with a tray host, and pytest fixtures that end all of
+it. Every child dies with the test (PR_SET_PDEATHSIG), so even a driver
+that a ctest timeout kills outright leaves nothing running."""
 
-Every child gets PR_SET_PDEATHSIG, so even a driver killed outright (a
-ctest timeout) takes its children with it."""
-
+import collections
+import contextlib
 import ctypes
 import os
+import re
+import shutil
 import signal
 import subprocess
+import tempfile
 import threading
 import time
 
-_PR_SET_PDEATHSIG = 1
-_libc = ctypes.CDLL(None, use_errno=True)
+import pytest
+
+WAIT = 10.0  # seconds: the bound of every wait; only something broken needs it
+
+def wait_until(condition, seconds=WAIT, step=0.05):
+    """condition()'s first true result, or its last false one after `seconds`."""
+    deadline = time.monotonic() + seconds
+    while True:
+        result = condition()
+        if result or time.monotonic() >= deadline:
+            return result
+        time.sleep(step)
+
+
+def environment(changes):
+    """This process's environment with `changes`: a value of None removes the variable."""
+    merged = dict(os.environ, **(changes or {}))
+    return {key: value for key, value in merged.items() if value is not None}
 
 
 def _die_with_parent():
-    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+    ctypes.CDLL(None).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 class Child:
-    """One process with stdin and stdout on pipes; stderr goes to a log."""
+    """A program with standard input and output on pipes, in a process group
+    of its own so that stop() also ends whatever it started. `env` changes
+    this process's environment as environment() does."""
 
-    def __init__(self, name, argv, cwd, env, log_dir):
-        self.name = name
-        self._lines = []
-        self._cond = threading.Condition()
-        self._seen = 0
-        self._stderr = open(os.path.join(log_dir, name + ".stderr"), "wb")
-        self.proc = subprocess.Popen(
-            argv,
-            cwd=cwd,
-            env=env,
-            stdin=subprocess.PIPE,
-            stdout=subprocess.PIPE,
-            stderr=self._stderr,
-            preexec_fn=_die_with_parent,
-            start_new_session=True,
-        )
+    def __init__(self, name, argv, cwd=None, env=None):
+        self.name, self.lines, self._next = name, [], 0
+        self._changed = threading.Condition()
+        self._stderr = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(argv, cwd=cwd, env=environment(env), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=self._stderr, preexec_fn=_die_with_parent, start_new_session=True)
         self._reader = threading.Thread(target=self._read, daemon=True)
         self._reader.start()
 
     def _read(self):
         for raw in self.proc.stdout:
-            line = raw.decode("utf-8", "replace").rstrip("\n")
-            with self._cond:
-                self._lines.append(line)
-                self._cond.notify_all()
-        with self._cond:
-            self._cond.notify_all()
+            with self._changed:
+                self.lines.append(raw.decode(errors="replace").rstrip("\n"))
+                self._changed.notify_all()
 
-    def send(self, line):
-        try:
-            self.proc.stdin.write((line + "\n").encode())
+    def send(self, *lines):
+        with contextlib.suppress(BrokenPipeError, ValueError):
+            self.proc.stdin.write("".join(line + "\n" for line in lines).encode())
             self.proc.stdin.flush()
-        except (BrokenPipeError, ValueError):
-            pass
 
-    def lines(self):
-        with self._cond:
-            return list(self._lines)
+    def wait_for(self, prefix, seconds=WAIT):
+        """The next output line after those already waited for that starts
+        with `prefix`; None when none comes in time or the output ends."""
+        deadline = time.monotonic() + seconds
+        with self._changed:
+            while True:
+                while self._next < len(self.lines):
+                    self._next += 1
+                    if self.lines[self._next - 1].startswith(prefix):
+                        return self.lines[self._next - 1]
+                left = deadline - time.monotonic()
+                if left <= 0 or not self._reader.is_alive():
+                    return None
+                self._changed.wait(min(left, 0.1))
 
     def count(self, line):
-        return self.lines().count(line)
-
-    def wait_for(self, match, timeout, after=None):
-        """Waits for an output line that `match` (a string or a predicate)
-        accepts, among lines from index `after` (default: lines not yet
-        waited for). Returns the line, or None on timeout."""
-        accept = match if callable(match) else (lambda text: text == match)
-        deadline = time.monotonic() + timeout
-        with self._cond:
-            index = self._seen if after is None else after
-            while True:
-                while index < len(self._lines):
-                    line = self._lines[index]
-                    index += 1
-                    if accept(line):
-                        self._seen = max(self._seen, index)
-                        return line
-                left = deadline - time.monotonic()
-                if left <= 0 or (self.proc.poll() is not None and index >= len(self._lines)):
-                    return None
-                self._cond.wait(min(left, 0.1))
-
-    def mark(self):
-        """The index of the next line: later waits can start from here."""
-        with self._cond:
-            return len(self._lines)
+        return self.lines.count(line)
 
     def running(self):
         return self.proc.poll() is None
 
-    def wait_exit(self, timeout):
+    def wait_exit(self, seconds=WAIT):
+        """The exit code, -N for signal N, or None while it still runs."""
         try:
-            return self.proc.wait(timeout)
+            return self.proc.wait(seconds)
         except subprocess.TimeoutExpired:
             return None
 
     def stop(self):
-        """Ends the process (and anything it started): SIGTERM, then SIGKILL."""
-        if self.proc.poll() is None:
-            try:
-                os.killpg(self.proc.pid, signal.SIGTERM)
-            except ProcessLookupError:
-                pass
-            try:
-                self.proc.wait(3)
-            except subprocess.TimeoutExpired:
-                try:
-                    os.killpg(self.proc.pid, signal.SIGKILL)
-                except ProcessLookupError:
-                    pass
-                self.proc.wait()
-        # Children of the process that outlived it share its group.
-        try:
-            os.killpg(self.proc.pid, signal.SIGKILL)
-        except (ProcessLookupError, PermissionError):
-            pass
-        try:
+        """SIGTERM to the whole group, then SIGKILL to whatever lingers."""
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            with contextlib.suppress(ProcessLookupError, PermissionError):
+                os.killpg(self.proc.pid, sig)
+                self.wait_exit(3)
+        with contextlib.suppress(OSError):
             self.proc.stdin.close()
-        except (OSError, ValueError):
-            pass
         self._reader.join(2)
-        if not self._reader.is_alive():
-            self.proc.stdout.close()
-        self._stderr.close()
-        return self.proc.returncode
+
+    def report(self):
+        self._stderr.seek(0)
+        return "---- %s (exit %s)\n%s\n%s" % (self.name, self.proc.returncode, "\n".join(self.lines),
+                                             self._stderr.read().decode(errors="replace"))
+
+
+@pytest.fixture
+def folder():
+    """A private (0700) folder for the test, removed afterwards."""
+    path = tempfile.mkdtemp(prefix="vp-test-")
+    yield path
+    shutil.rmtree(path, ignore_errors=True)
+
+
+@pytest.fixture
+def start():
+    """start(name, argv, cwd=None, env=None) -> Child. Everything started is
+    stopped after the test, and its output printed, which pytest shows when
+    the test failed."""
+    children = []
+
+    def starter(name, argv, **options):
+        children.append(Child(name, argv, **options))
+        return children[-1]
+
+    yield starter
+    for child in reversed(children):
+        child.stop()
+        print(child.report())
+
+
+class Window(collections.namedtuple("Window", "id name width height x y depth")):
+    """An X window at its absolute position; depth 0 for a top-level one."""
+
+    def centre(self):
+        return self.x + self.width // 2, self.y + self.height // 2
+
+
+# e.g. '     0x400006 "vestrel-pelvar": ("vestrel-pelvar" "vestrel-pelvar")  22x30+0+0  +617+1'
+_TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)):.*?\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)')
+
+
+class Desktop:
+    """Xvfb on a display number it picks itself, an XEmbed tray host
+    (trayer) in its top right corner, optionally a window manager; skipped
+    where a program it needs is missing. `env` holds the environment
+    changes that put a program on this display."""
+
+    def __init__(self, width=640, height=240, window_manager=False):
+        programs = ["Xvfb", "trayer", "xwininfo", "xdotool", "import", "convert"] + ["openbox"] * window_manager
+        missing = [program for program in programs if shutil.which(program) is None]
+        if missing:
+            pytest.skip("not installed: " + ", ".join(missing))
+        self.env = {"WAYLAND_DISPLAY": None, "QT_QPA_PLATFORM": None, "DBUS_SESSION_BUS_ADDRESS": None}
+        self.children = [Child("Xvfb", ["Xvfb", "-displayfd", "1", "-screen", "0", "%dx%dx24" % (width, height),
+                                        "-nolisten", "tcp"])]
+        number = self.children[0].wait_for("")
+        assert number, "Xvfb did not start"
+        self.env["DISPLAY"] = ":" + number
+        for argv in [["openbox", "--sm-disable"]] * window_manager + [
+                ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
+                 "--SetDockType", "true", "--transparent", "false", "--tint", "0x303030"]]:
+            self.children.append(Child(argv[0], argv, env=self.env))
+        assert wait_until(lambda: self.find("panel")), "the tray host did not appear: " + self.children[-1].report()
+
+    def run(self, argv):
+        return subprocess.run(argv, env=environment(self.env), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              text=True, timeout=WAIT).stdout
+
+    def windows(self):
+        """Every window, mapped or not, with its absolute position."""
+        matches = (_TREE_LINE.match(line) for line in self.run(["xwininfo", "-root", "-tree"]).splitlines())
+        return [Window(m[2], m[3] or "", int(m[4]), int(m[5]), int(m[6]), int(m[7]), (len(m[1]) - 5) // 3)
+                for m in matches if m]
+
+    def find(self, name, top_level=None):
+        return next((w for w in self.windows() if w.name == name and top_level in (None, w.depth == 0)), None)
+
+    def viewable(self, window):
+        return "IsViewable" in self.run(["xwininfo", "-id", window.id])
+
+    def click(self, x, y, button=1, repeat=1):
+        self.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(repeat), "--delay", "80",
+                  str(button)])
+
+    def key(self, name):
+        self.run(["xdotool", "key", name])
+
+    def screenshot(self, path, crop=None):
+        self.run(["import", "-window", "root"] + (["-crop", crop, "+repage"] if crop else []) + [path])
+
+    def emblem_colour(self, window):
+        """'yellow', 'green' or 'grey' for the emblem in `window`, the tray's
+        background included; None for anything else."""
+        text = self.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (window.width, window.height,
+                         window.x, window.y), "-resize", "1x1!", "-depth", "8", "txt:-"])
+        red, green, blue = (int(v) for v in re.search(r"\((\d+),(\d+),(\d+)", text).groups())
+        if max(red, green, blue) - min(red, green, blue) < 30:
+            return "grey"
+        if red - blue > 50 and red >= green:
+            return "yellow"
+        return "green" if green - red > 40 and green > blue else None
+
+    def stop_display(self):
+        """Ends the X server, as when the session ends."""
+        self.children[0].proc.terminate()
+        self.children[0].wait_exit()
+
+    def close(self):
+        for child in reversed(self.children):
+            child.stop()
+
+
+@pytest.fixture
+def desktop():
+    screen = Desktop()
+    yield screen
+    screen.close()

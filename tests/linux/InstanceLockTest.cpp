@@ -1,46 +1,18 @@
-// Where the single-instance lock lives and how it behaves between holders.
-// Lock holders here are open file descriptions of this process: flock
-// conflicts between them exactly as between two processes.
+// Where the single-instance lock lives, and why nothing another user plants
+// in /tmp can keep the bridge out or lead its lock elsewhere.
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <optional>
-#include <string>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "app/linux/InstanceLock.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
-
-// Sets or unsets XDG_RUNTIME_DIR for one scope.
-class RuntimeDirSetting {
- public:
-  explicit RuntimeDirSetting(const std::optional<std::string>& value) {
-    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) saved_ = old;
-    if (value) {
-      setenv("XDG_RUNTIME_DIR", value->c_str(), 1);
-    } else {
-      unsetenv("XDG_RUNTIME_DIR");
-    }
-  }
-  ~RuntimeDirSetting() {
-    if (saved_) {
-      setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
-    } else {
-      unsetenv("XDG_RUNTIME_DIR");
-    }
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
-
-std::string UserFallback() { return "/tmp/vestrel-pelvar-" + std::to_string(getuid()); }
 
 mode_t PermissionsOf(const std::string& path) {
   struct stat info {};
@@ -48,89 +20,62 @@ mode_t PermissionsOf(const std::string& path) {
   return info.st_mode & 07777;
 }
 
-TEST(InstanceLockDirectory, UsesRuntimeFolderOnlyWhenUsable) {
+// InstanceLockDirectory() with XDG_RUNTIME_DIR set to `value` (null: unset).
+std::string LockDirectoryWith(const char* value) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string restore = saved != nullptr ? saved : "";
+  value != nullptr ? setenv("XDG_RUNTIME_DIR", value, 1) : unsetenv("XDG_RUNTIME_DIR");
+  const std::string directory = InstanceLockDirectory();
+  saved != nullptr ? setenv("XDG_RUNTIME_DIR", restore.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
+  return directory;
+}
+
+TEST(InstanceLock, RuntimeFolderOnlyWhenUsableElseAPrivateOneInTmp) {
   TempFolder runtime;
-  const std::string aFile = runtime.Path() + "/not-a-folder";
-  std::ofstream(aFile) << "x";
-
-  struct Case {
-    const char* what;
-    std::optional<std::string> runtimeDir;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"usable runtime folder", runtime.Path(), runtime.Path()},
-      {"unset", std::nullopt, UserFallback()},
-      {"empty", std::string(), UserFallback()},
-      {"relative path", std::string("run/user/1000"), UserFallback()},
-      {"missing folder", runtime.Path() + "/gone", UserFallback()},
-      {"a file, not a folder", aFile, UserFallback()},
-  };
-  for (const Case& c : cases) {
-    RuntimeDirSetting setting(c.runtimeDir);
-    EXPECT_EQ(InstanceLockDirectory(), c.expected) << c.what;
+  runtime.Write("file", "x");
+  const std::string fallback = "/tmp/vestrel-pelvar-" + std::to_string(getuid());
+  EXPECT_EQ(LockDirectoryWith(runtime.Path().c_str()), runtime.Path());
+  for (const std::string& unusable : {std::string("unset"), std::string(), std::string("run/user/1000"),
+                                      runtime.Path() + "/missing", runtime.Path() + "/file"}) {
+    EXPECT_EQ(LockDirectoryWith(unusable == "unset" ? nullptr : unusable.c_str()), fallback) << unusable;
   }
-  EXPECT_EQ(PermissionsOf(UserFallback()), 0700u);
+  EXPECT_EQ(PermissionsOf(fallback), 0700u);
 }
 
-TEST(MakePrivateFolder, AcceptsOnlyAFolderOfOurOwn) {
+TEST(InstanceLock, OnlyAFolderOfOurOwnThatNobodyElseMayWriteTo) {
   TempFolder base;
-  const std::string fresh = base.Path() + "/fresh";
-  EXPECT_TRUE(MakePrivateFolder(fresh));
-  EXPECT_EQ(PermissionsOf(fresh), 0700u);
-  EXPECT_TRUE(MakePrivateFolder(fresh)) << "an existing private folder is reused";
+  const std::string in = base.Path() + "/";
+  ASSERT_TRUE(MakePrivateFolder(in + "fresh"));
+  EXPECT_EQ(PermissionsOf(in + "fresh"), 0700u);
+  EXPECT_TRUE(MakePrivateFolder(in + "fresh")) << "an existing private folder is reused";
 
-  const std::string open = base.Path() + "/world-writable";
-  mkdir(open.c_str(), 0700);
-  chmod(open.c_str(), 01777);
-  EXPECT_FALSE(MakePrivateFolder(open));
-
-  const std::string groupWritable = base.Path() + "/group-writable";
-  mkdir(groupWritable.c_str(), 0700);
-  chmod(groupWritable.c_str(), 0770);
-  EXPECT_FALSE(MakePrivateFolder(groupWritable));
-
-  const std::string link = base.Path() + "/link";
-  ASSERT_EQ(symlink(fresh.c_str(), link.c_str()), 0);
-  EXPECT_FALSE(MakePrivateFolder(link)) << "a planted link could point anywhere";
-
-  const std::string plantedFile = base.Path() + "/file";
-  std::ofstream(plantedFile) << "x";
-  EXPECT_FALSE(MakePrivateFolder(plantedFile));
-
-  if (getuid() == 0) {
-    const std::string foreign = base.Path() + "/foreign";
-    mkdir(foreign.c_str(), 0700);
-    ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
-    EXPECT_FALSE(MakePrivateFolder(foreign)) << "a folder someone else owns";
+  mkdir((in + "open").c_str(), 0700);
+  chmod((in + "open").c_str(), 01777);
+  mkdir((in + "group").c_str(), 0700);
+  chmod((in + "group").c_str(), 0770);
+  mkdir((in + "foreign").c_str(), 0700);
+  const bool canGiveAway = chown((in + "foreign").c_str(), 65534, 65534) == 0;
+  ASSERT_EQ(symlink((in + "fresh").c_str(), (in + "link").c_str()), 0);
+  base.Write("file", "x");
+  for (const char* planted : {"open", "group", "link", "file", canGiveAway ? "foreign" : "open"}) {
+    EXPECT_FALSE(MakePrivateFolder(in + planted)) << planted;
   }
 }
 
-TEST(TakeInstanceLock, SecondHolderIsTurnedAwayUntilTheFirstLetsGo) {
+TEST(InstanceLock, LockFileIsPrivateAndAPlantedLinkIsNotFollowed) {
   TempFolder folder;
-  int first = -1;
-  ASSERT_EQ(TakeInstanceLock(folder.Path(), &first), InstanceLockResult::Acquired);
+  int held = -1;
+  ASSERT_EQ(TakeInstanceLock(folder.Path(), &held), InstanceLockResult::Acquired);
   EXPECT_EQ(PermissionsOf(folder.Path() + "/com_vestrel_pelvar.lock"), 0600u);
+  close(held);
 
-  int second = -1;
-  EXPECT_EQ(TakeInstanceLock(folder.Path(), &second), InstanceLockResult::HeldByAnother);
-  EXPECT_EQ(second, -1);
-
-  close(first);  // as the kernel does when the holder dies
-  ASSERT_EQ(TakeInstanceLock(folder.Path(), &second), InstanceLockResult::Acquired);
-  close(second);
-}
-
-TEST(TakeInstanceLock, NoUsableFolderMeansNoLockButNoRefusal) {
-  TempFolder folder;
+  // No lock to be had is no reason to refuse to start.
+  TempFolder planted;
+  planted.Write("elsewhere", "");
+  ASSERT_EQ(symlink((planted.Path() + "/elsewhere").c_str(), (planted.Path() + "/com_vestrel_pelvar.lock").c_str()), 0);
+  EXPECT_EQ(TakeInstanceLock(planted.Path()), InstanceLockResult::Unavailable);
   EXPECT_EQ(TakeInstanceLock(""), InstanceLockResult::Unavailable);
   EXPECT_EQ(TakeInstanceLock(folder.Path() + "/missing"), InstanceLockResult::Unavailable);
-
-  // A link planted where the lock file belongs is not followed.
-  const std::string target = folder.Path() + "/elsewhere";
-  std::ofstream(target) << "";
-  ASSERT_EQ(symlink(target.c_str(), (folder.Path() + "/com_vestrel_pelvar.lock").c_str()), 0);
-  EXPECT_EQ(TakeInstanceLock(folder.Path()), InstanceLockResult::Unavailable);
 }
 
 }  // namespace

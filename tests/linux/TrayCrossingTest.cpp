@@ -1,5 +1,6 @@
-// The whole crossing as the bridge wires it: a supervisor stand-in thread
-// calls ShowTrayState, the tray icon on the GUI thread changes.
+// The supervisor thread's only way into the GUI, as the bridge wires it: a
+// stand-in thread calls ShowTrayState 1000 times a second, the tray icon on
+// the GUI thread changes picture and tooltip. TSan watches this crossing.
 
 #include <gtest/gtest.h>
 
@@ -7,22 +8,71 @@
 #include <chrono>
 #include <thread>
 
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
-#include "tests/linux/EventLoopWait.h"
-#include "tests/linux/TrayLooks.h"
 
 namespace {
 
-TEST(TrayCrossing, SupervisorThreadStatesReachTheIcon) {
+// Runs this thread's event loop until `done()` holds or `milliseconds` pass.
+template <typename Condition>
+bool ProcessEventsUntil(Condition done, int milliseconds = 10000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return done();
+}
+
+// The committed artwork, read from the source tree rather than from the
+// resources, so a mix-up in the resource file shows.
+QImage CommittedEmblem(const char* name, int size) {
+  return QImage(QStringLiteral(VP_ICON_DIR "/%1-%2.png").arg(QLatin1String(name)).arg(size))
+      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void ExpectLook(TrayController& tray, const char* emblem, const char* toolTip) {
+  EXPECT_EQ(tray.Icon().toolTip(), QString::fromUtf8(toolTip)) << emblem;
+  for (int size : {16, 24, 32, 48, 256}) {
+    const QImage shown = tray.Icon().icon().pixmap(QSize(size, size)).toImage();
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied), CommittedEmblem(emblem, size))
+        << emblem << " at " << size;
+  }
+}
+
+// Counts how often the GUI thread is woken for the relay.
+class WakeUps : public QObject {
+ public:
+  int count = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    count += event->type() == QEvent::SockAct;
+    return false;
+  }
+};
+
+TEST(TrayCrossing, EachStateChangeWakesTheGuiThreadOnceAndReachesTheIcon) {
   TrayController tray;
+  ExpectLook(tray, "standby", "VESTREL\nStandby");  // grey from start-up until the first pass
+
   TrayStateRelay relay(TrayStandby);
+  WakeUps wakeUps;
+  relay.findChild<QSocketNotifier*>()->installEventFilter(&wakeUps);
   QObject::connect(&relay, &TrayStateRelay::StateChanged, &tray, &TrayController::Show);
   InstallTrayStateRelay(&relay);
 
-  for (const Look& look : kLooks) {
-    // Passes at full speed, as long as the GUI thread takes to catch up.
+  // The last one is the start-up state, so that every step is a change.
+  const struct {
+    TrayState state;
+    const char* emblem;
+    const char* toolTip;
+  } looks[] = {{TrayWaiting, "waiting", "VESTREL\nWaiting for Dorvik"},
+               {TrayConnected, "connected", "VESTREL\nConnected to MSFS"},
+               {TrayStandby, "standby", "VESTREL\nStandby"}};
+  for (const auto& look : looks) {
     std::atomic<bool> stop{false};
     std::thread supervisor([&] {
       while (!stop) {
@@ -30,13 +80,19 @@ TEST(TrayCrossing, SupervisorThreadStatesReachTheIcon) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
     });
-    const QString expected = QString::fromUtf8(look.toolTip);
-    EXPECT_TRUE(ProcessEventsUntil([&] { return tray.Icon().toolTip() == expected; })) << look.emblem;
+    EXPECT_TRUE(ProcessEventsUntil([&] { return tray.Icon().toolTip() == QString::fromUtf8(look.toolTip); }));
+    ProcessEventsUntil([] { return false; }, 50);  // many passes more, all the same state
     stop = true;
     supervisor.join();
-    EXPECT_EQ(Shown(tray.Icon(), 32), CommittedEmblem(look.emblem, 32)) << look.emblem;
+    ExpectLook(tray, look.emblem, look.toolTip);
   }
+  EXPECT_EQ(wakeUps.count, 3);
+
+  // Before the GUI exists and after Quit the supervisor keeps calling.
   InstallTrayStateRelay(nullptr);
+  std::thread([] { ShowTrayState(TrayConnected); }).join();
+  ProcessEventsUntil([] { return false; }, 50);
+  EXPECT_EQ(wakeUps.count, 3);
 }
 
 }  // namespace

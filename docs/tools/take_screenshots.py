@@ -16,8 +16,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import desktop  # noqa: E402
+# The desktop the tests use, from their process module.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
+from processes import Child, Desktop, wait_until  # noqa: E402
 
 TRAY_CROP = "210x64+430+0"  # the tray's corner with the tooltip below the icon
 
@@ -33,7 +34,7 @@ def shrink(path):
 
 
 def tooltip_shot(screen, icon, colour, path):
-    if not desktop.wait_until(lambda: screen.emblem_colour(icon) == colour):
+    if not wait_until(lambda: screen.emblem_colour(icon) == colour):
         raise RuntimeError("the icon did not turn " + colour)
     x, y = icon.centre()
     screen.run(["xdotool", "mousemove", str(x), str(y)])
@@ -59,7 +60,7 @@ def main():
     with open(os.path.join(folder, "SimConnect.cfg"), "w") as cfg:
         cfg.write("[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%d\n" % port)
 
-    screen = desktop.Desktop(window_manager=True)
+    screen = Desktop(window_manager=True)
     bridge_env = {"QT_QPA_PLATFORM": "xcb", "XDG_RUNTIME_DIR": folder, "LD_PRELOAD": shim,
                   "VESTREL_PANEL_SOCKET": panel_socket}
 
@@ -67,18 +68,21 @@ def main():
         return next((w for w in screen.windows()
                      if w.name == "vestrel-pelvar" and w.depth >= 2 and w.width > 1), None)
 
+    def start(name, argv, env=None):
+        screen.children.append(Child(name, argv, cwd=folder, env=dict(screen.env, **(env or {}))))
+        return screen.children[-1]
+
     def start_bridge():
         # A fresh bridge for every state: a tooltip shows on the first hover.
-        running = screen.start([bridge], cwd=folder, env=bridge_env)
-        icon = desktop.wait_until(docked_icon)
+        running = start("bridge", [bridge], env=bridge_env)
+        icon = wait_until(docked_icon)
         if icon is None:
             raise RuntimeError("the icon did not dock")
         return running, icon
 
     def end_bridge(running):
-        running.terminate()
-        running.wait(timeout=desktop.WAIT)
-        desktop.wait_until(lambda: docked_icon() is None)
+        running.stop()
+        wait_until(lambda: docked_icon() is None)
 
     try:
         running, icon = start_bridge()
@@ -86,12 +90,12 @@ def main():
         end_bridge(running)
 
         # Script mode waits for commands on a pipe that stays open.
-        screen.start([panel, "--script", "--socket", panel_socket], cwd=folder, stdin=subprocess.PIPE)
+        start("panel", [panel, "--script", "--socket", panel_socket])
         running, icon = start_bridge()
         tooltip_shot(screen, icon, "grey", os.path.join(out, "linux-tray-standby.png"))
         end_bridge(running)
 
-        screen.start([standin, "--port", str(port)], cwd=folder)
+        start("standin", [standin, "--port", str(port)])
         running, icon = start_bridge()
         tooltip_shot(screen, icon, "green", os.path.join(out, "linux-tray-connected.png"))
 
@@ -104,7 +108,7 @@ def main():
         print("wrote", path)
 
         screen.click(x - 60, y + 34)  # Info..., the second entry
-        about = desktop.wait_until(lambda: screen.find("Info", top_level=False) or screen.find("Info"))
+        about = wait_until(lambda: screen.find("Info", top_level=False) or screen.find("Info"))
         if about is None:
             raise RuntimeError("the Info box did not open")
         time.sleep(1.0)

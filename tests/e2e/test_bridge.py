@@ -1,0 +1,140 @@
+"""The real bridge end to end: its panel is the virtual panel in script mode,
+reached through the preloaded hidapi shim, its simulator the stand-in. One
+bridge session per group of checks. The bridge starts as from a terminal
+over ssh: no display, no platform named, and options Qt would act on if it
+saw them; it bridges without an icon."""
+
+import os
+import signal
+import time
+
+import pytest
+from processes import wait_until
+
+CATALOGUE_MAPPED = 104  # every named client event of the bridge's catalogue
+MSFS_LOST = "Connection to MSFS lost"
+DORVIK_LOST = "Connection to Dorvik lost"
+
+
+class Rig:
+    def __init__(self, folder, start):
+        self.folder, self.start = folder, start
+        self.socket = os.path.join(folder, "panel.sock")
+
+    def start_standin(self, port=0):
+        self.standin = self.start("standin", [os.environ["VP_STANDIN"], "--port", str(port)])
+        line = self.standin.wait_for("listening on 127.0.0.1:")
+        assert line, "the stand-in did not start listening"
+        self.port = int(line.rsplit(":", 1)[1])
+
+    def start_panel(self):
+        self.panel = self.start("panel", [os.environ["VP_PANEL"], "--script", "--socket", self.socket])
+        assert wait_until(lambda: os.path.exists(self.socket)), "the virtual panel did not create its socket"
+
+    def state(self):
+        self.standin.send("state")
+        line = self.standin.wait_for("state ")
+        assert line, "the stand-in did not answer 'state'"
+        return dict(item.split("=", 1) for item in line.split()[1:])
+
+    def wait_state(self, what, condition, seconds=10):
+        last = {}
+
+        def reached():
+            last.update(self.state())
+            return condition(last)
+        assert wait_until(reached, seconds), "%s: not reached; last state %s" % (what, last)
+
+    def wait_connected(self):
+        self.wait_state("the bridge registered its whole catalogue",
+                        lambda s: s["clients"] == "1" and int(s["mapped"]) == CATALOGUE_MAPPED, seconds=20)
+        time.sleep(0.5)  # the bridge tunes from the data the simulator streams, 30 frames a second
+
+    def up(self):
+        self.start_standin()
+        self.start_panel()
+        with open(os.path.join(self.folder, "SimConnect.cfg"), "w") as cfg:
+            cfg.write("[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%d\n" % self.port)
+        self.bridge = self.start_bridge()
+        assert self.panel.wait_for("bridge connected"), "the bridge did not open the panel"
+        self.wait_connected()
+
+    def start_bridge(self, name="bridge"):
+        # The single-instance lock goes into the private folder too.
+        return self.start(name, [os.environ["VP_BRIDGE"], "-platform", "xcb"], cwd=self.folder, env={
+            "DISPLAY": None, "WAYLAND_DISPLAY": None, "QT_QPA_PLATFORM": None, "LD_PRELOAD": os.environ["VP_SHIM"],
+            "VESTREL_PANEL_SOCKET": self.socket, "XDG_RUNTIME_DIR": self.folder})
+
+    def turn(self, *steps):
+        """Each step: panel script lines, what they should do, a stand-in field and its value then."""
+        for lines, what, field, value in steps:
+            self.panel.send(*lines)
+            self.wait_state(what, lambda s: s[field] == value)
+
+
+@pytest.fixture
+def rig(folder, start):
+    rig = Rig(folder, start)
+    rig.up()
+    return rig
+
+
+def test_controls(rig):
+    rig.turn((["mode 2", "outer 1"], "NAV1 standby 110.50 + one outer step", "nav1_standby", "111.50"),
+             (["inner 1"], "NAV1 standby 111.50 + one inner step", "nav1_standby", "111.55"),
+             (["mode 0", "outer 1"], "COM1 standby 121.50 + one outer step", "com1_standby", "122.50"),
+             (["tap push", "outer 1"], "heading bug 355 + 10 after a push", "heading_bug", "5"),
+             (["inner -1"], "heading bug 005 - 1", "heading_bug", "4"),
+             (["mode 7", "outer 1"], "squawk 1200 + one outer step", "squawk", "1300"),
+             (["tap swap"], "transponder ident", "ident", "1"),
+             (["mode 6", "tap ap"], "AP master on", "ap_master", "1"),
+             (["tap alt"], "altitude hold on", "ap_altitude", "1"),
+             (["tap ap"], "AP master off", "ap_master", "0"))
+    assert rig.state()["com1_standby"] == "122.50", "the pushed knob tuned COM1 as well"
+    for lamps in ("lamps 0x01", "lamps 0x11", "lamps 0x10"):
+        assert rig.panel.wait_for(lamps), "the panel's lamps did not follow the autopilot: " + lamps
+
+    # One bridge per user: a second one leaves at once with exit code 1.
+    assert rig.start_bridge("second bridge").wait_exit() == 1
+    assert rig.bridge.running()
+    # Logging out and Ctrl+C take the way out Quit takes, and the lock goes
+    # with the bridge: the next one starts and opens the panel.
+    for ending in (signal.SIGTERM, signal.SIGINT):
+        rig.bridge.proc.send_signal(ending)
+        assert rig.bridge.wait_exit() == 0, "%s did not end the bridge with exit code 0" % ending.name
+        rig.bridge = rig.start_bridge("next bridge")
+        assert rig.panel.wait_for("bridge connected"), "the lock outlived the bridge"
+
+
+def test_simulator_lost(rig):
+    rig.standin.send("drop")
+    assert rig.bridge.wait_for(MSFS_LOST), "no '%s' after the drop" % MSFS_LOST
+    rig.wait_connected()
+    rig.turn((["mode 2", "outer 1"], "NAV1 tuned over the new connection", "nav1_standby", "111.50"))
+
+    # A new simulator on the same port, as a restarted one would have.
+    rig.standin.send("quit")
+    assert rig.standin.wait_exit() == 0, "the stand-in did not quit"
+    assert rig.bridge.wait_for(MSFS_LOST), "no '%s' when the simulator ended" % MSFS_LOST
+    rig.start_standin(rig.port)
+    rig.wait_connected()
+    rig.turn((["mode 3", "outer -1"], "NAV2 standby 113.45 - one outer step", "nav2_standby", "112.45"))
+    assert (rig.bridge.count(MSFS_LOST), rig.bridge.count(DORVIK_LOST)) == (2, 0), "one line per loss"
+
+
+def test_panel_lost(rig):
+    rig.turn((["mode 6", "tap ap"], "AP master on", "ap_master", "1"))
+    assert rig.panel.wait_for("lamps 0x01"), "the AP lamp did not light"
+    rig.panel.send("quit")
+    assert rig.panel.wait_exit() == 0, "the virtual panel did not quit"
+    assert rig.bridge.wait_for(DORVIK_LOST), "no '%s' when the panel went" % DORVIK_LOST
+    rig.start_panel()
+    assert rig.panel.wait_for("bridge connected"), "the bridge did not reopen the panel"
+    assert rig.panel.wait_for("lamps 0x01"), "a replugged panel shows no lamps until the bridge relights them"
+
+    # Reports no panel sends: the bridge stays up and in step.
+    rig.panel.send("raw 00", "raw 0000000000ff", "raw " + "ff" * 64, "raw 0000000000017f09")
+    rig.turn((["mode 2", "outer 1"], "NAV1 tuned from the replugged panel after odd reports", "nav1_standby",
+              "111.50"))
+    assert (rig.bridge.count(DORVIK_LOST), rig.bridge.count(MSFS_LOST)) == (1, 0), "one line per loss"
+    assert rig.bridge.running()
