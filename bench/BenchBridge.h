@@ -6,6 +6,7 @@
 
 #include "panel/PanelMode.h"
 #include "tests/support/BridgeState.h"
+#include "tests/support/ObjectData.h"
 #include "tests/support/PanelBytes.h"
 
 namespace bench {
@@ -29,12 +30,7 @@ inline void ConnectBoth() {
 }
 
 // One frame of simulator data: both requests, as the simulator sends them.
-inline fakesim::Bytes Request0() {
-  return fakesim::DataMessage(0, fakesim::Float64s({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}));
-}
-inline fakesim::Bytes Request1() {
-  return fakesim::DataMessage(1, fakesim::Concat(fakesim::Float64s({3000.0, 0.0}),
-                                                 fakesim::Int32s({0x1200, 1, 1, 0, 0, 0, 0})));
-}
+inline objectdata::Bytes Request0() { return objectdata::Definition0({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}); }
+inline objectdata::Bytes Request1() { return objectdata::Definition1(3000.0, 0.0, {0x1200, 1, 1, 0, 0, 0, 0}); }
 
 }  // namespace bench

@@ -1,118 +1,144 @@
-// A stream of panel reports, simulator updates and losses, run through the
-// supervisor's passes exactly as the bridge runs them. Every transmitted
-// event is checked as it leaves (fuzz/EventInvariants.h); at the end no
-// panel handle or connection may be left over.
+// A stream of panel reports, simulator messages and losses, run through the
+// supervisor's passes exactly as the bridge runs them, on the fakes of
+// tests/fakes. Every event and lamp report that leaves must be one the
+// bridge can mean, and no handle or connection may be left over.
 //
 // Input, front to back:
-//   flags         bit 0 shift on, bit 1 simulator absent at the start,
-//                 bit 2 the first aircraft is raw bits instead of plausible
-//   mode          the mode the panel was last in
-//   keys          4 bytes, the key mask of the last report (little-endian)
-//   aircraft      13 bytes plausible or 100 bytes raw (fuzz/MirrorMessages.h)
+//   flags      bit 0 shift on, bit 1 simulator absent at the start,
+//              bit 2 the first aircraft is raw bits instead of plausible
+//   mode       the mode the panel was last in
+//   keys       4 bytes, the key mask of the last report (little-endian)
+//   aircraft   13 bytes plausible or 100 bytes raw
 //   then records, each an opcode byte (taken modulo 8) and its operands:
 //     0-3  a report: length byte (modulo 65), then that many bytes
 //     4    one supervisor pass
-//     5    an aircraft update: flags byte (bit 0 raw), then the aircraft
+//     5    from the simulator: flags byte; bit 1: a raw message, 2-byte
+//          length (modulo 1024) and that many bytes; else an aircraft
+//          update, raw bits when bit 0 is set
 //     6    simulator: byte modulo 3: 0 connection lost, 1 stops, 2 starts
 //     7    panel: byte modulo 3: 0 unplugged, 1 plugged in, 2 read error
+// VP_FUZZ_TRACE=1 prints what an input sent, for reading a crash or a seed.
 
-#include <cstdint>
-#include <cstdlib>
-
-#include "fuzz/ByteReader.h"
-#include "fuzz/EventInvariants.h"
-#include "fuzz/FuzzSeams.h"
-#include "fuzz/MirrorMessages.h"
-#include "panel/PanelDevice.h"
-#include "sim/FlightSimInterfaceMSFS.h"
-#include "supervisor/SupervisorThread.h"
+#include "fuzz/FuzzInput.h"
+#include "sim/ClientEvents.h"
+#include "tests/support/BridgeState.h"
+#include "tests/support/ObjectData.h"
 
 namespace {
 
-enum AircraftTag { kPlausible = 1, kRaw = 2 };
-
-// Every set value must land in its range while the aircraft's own values
-// are plausible, however many detents a report carries.
-void CheckEvent(SimConnectDword eventId, SimConnectDword data) {
-  CheckTransmittedEvent(eventId, data, fuzzsim::LastDeliveredTag() == kPlausible);
-}
+// While the aircraft holds values a simulator reports, every set value lands
+// in its range however many detents a report carries.
+bool plausible = true;
 
 void QueueAircraft(ByteReader& in, bool raw) {
-  mirror::Bytes request0, request1;
-  raw ? mirror::RawAircraft(in, &request0, &request1) : mirror::PlausibleAircraft(in, &request0, &request1);
-  const int tag = raw ? kRaw : kPlausible;
-  fuzzsim::QueueMessage(request0.data(), request0.size(), tag);
-  fuzzsim::QueueMessage(request1.data(), request1.size(), tag);
+  const std::uint8_t* bytes;
+  if (raw) {
+    plausible = false;
+    objectdata::Bytes blocks(100, 0);
+    const std::size_t n = in.Take(blocks.size(), &bytes);
+    std::memcpy(blocks.data(), bytes, n);
+    fakesim::QueueMessage(objectdata::Message(0, objectdata::Bytes(blocks.begin(), blocks.begin() + 56)));
+    fakesim::QueueMessage(objectdata::Message(1, objectdata::Bytes(blocks.begin() + 56, blocks.end())));
+    return;
+  }
+  auto nav = [&in] { return 108.0 + in.Byte() % 200 * 0.05; };
+  auto degrees = [&in] { return in.U16() % 3601 / 10.0; };
+  fakesim::QueueMessage(objectdata::Definition0({118.0, 121.5, nav(), nav(), degrees(), degrees(), degrees()}));
+  const double altitude = in.U16() * 0.5;
+  std::int32_t squawk = 0;
+  for (std::uint16_t digits = in.U16(), at = 0; at < 16; at += 4, digits >>= 3) squawk |= (digits & 7) << at;
+  std::vector<std::int32_t> integers = {squawk};
+  const std::uint8_t flags = in.Byte();
+  for (int bit = 0; bit < 6; ++bit) integers.push_back((flags >> bit) & 1);
+  fakesim::QueueMessage(objectdata::Definition1(altitude, 0.0, integers));
 }
 
-void StartFresh() {
-  if (PanelDevice.device != nullptr) hid_close(PanelDevice.device);
-  FUZZ_CHECK(fuzzpanel::OpenHandles() == 0, "a panel handle was leaked", fuzzpanel::OpenHandles());
-  fuzzpanel::Reset();
-  fuzzsim::Reset();
-  PanelDevice = {nullptr, false, &msfs, {0, 0, 0, 0}, 0, 0};
-  deviceOpen = false;
-  simConnected = false;
-  connectionHandle = nullptr;
-  msfs = FlightSimInterfaceMSFS{};
+void CheckEvent(const fakesim::Transmission& t) {
+  FUZZ_CHECK(t.objectId == 0 && t.groupId == 1 && t.flags == 0x10, "event with the wrong object, group or flags",
+             t.eventId);
+  FUZZ_CHECK(ClientEventName(t.eventId) != nullptr && t.eventId > 1 && t.eventId != 9, "an event no command sends",
+             t.eventId);
+  if (t.eventId == 2 || t.eventId == 3) {
+    std::uint32_t hundredths = 0;
+    bool decimal = true;
+    for (std::uint32_t packed = t.data, weight = 1; packed != 0; packed >>= 4, weight *= 10) {
+      decimal = decimal && (packed & 0xF) <= 9;
+      hundredths += (packed & 0xF) * weight;
+    }
+    FUZZ_CHECK(!plausible || (decimal && hundredths >= 10800 && hundredths <= 11795 && hundredths % 5 == 0),
+               "NAV standby off the 50 kHz channels of 108.00-117.95 MHz", t.data);
+  } else if (t.eventId >= 4 && t.eventId <= 6) {
+    FUZZ_CHECK(!plausible || t.data <= 360, "degrees outside 0-360", t.data);
+  } else if (t.eventId == 7) {
+    FUZZ_CHECK((t.data & ~0x7777u) == 0, "squawk not four octal digits", t.data);
+  } else if (t.eventId == 8) {
+    FUZZ_CHECK(static_cast<std::int32_t>(t.data) >= 0, "negative autopilot altitude", t.data);
+  } else {
+    // Knob steps carry 1, key presses 0.
+    const bool knob = (t.eventId >= 10 && t.eventId <= 43) || t.eventId == 103 || t.eventId == 104;
+    FUZZ_CHECK(t.data == (knob ? 1u : 0u), "knob or key event with the wrong data", t.eventId);
+  }
+}
+
+void CheckState() {
+  FUZZ_CHECK(fakehid::OpenHandles() <= 1, "more than one panel handle open", fakehid::OpenHandles());
+  FUZZ_CHECK(simConnected == (fakesim::OpenConnections() == 1), "connection state out of step",
+             fakesim::OpenConnections());
+  FUZZ_CHECK(fakesim::CallsOnClosedHandles() == 0, "a call on a closed connection", 0);
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzzsim::SetTransmissionCheck(CheckEvent);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  StartFresh();
+  ResetBridgeState();
+  plausible = true;
   ByteReader in(data, size);
-
   const std::uint8_t flags = in.Byte();
   PanelDevice.shift = flags & 1;
   PanelDevice.mode = in.Byte();
   PanelDevice.lastReport.keys = in.U32();
-  fuzzpanel::PlugIn();
-  fuzzsim::SetRunning(!(flags & 2));
+  fakehid::PlugIn();
+  fakesim::SetSimulatorRunning(!(flags & 2));
   QueueAircraft(in, flags & 4);
 
   while (!in.Empty()) {
-    switch (in.Byte() % 8) {
-      case 0:
-      case 1:
-      case 2:
-      case 3: {
-        const std::uint8_t* bytes;
-        const std::size_t length = in.Take(in.Byte() % 65, &bytes);
-        fuzzpanel::QueueReport(bytes, length);
-        break;
+    const std::uint8_t* bytes;
+    const std::uint8_t op = in.Byte() % 8;
+    if (op < 4) {
+      const std::size_t length = in.Take(in.Byte() % 65, &bytes);
+      fakehid::QueueReport(fakehid::Bytes(bytes, bytes + length));
+    } else if (op == 4) {
+      SupervisorPass();
+    } else if (op == 5) {
+      const std::uint8_t from = in.Byte();
+      if (from & 2) {
+        plausible = false;
+        const std::size_t length = in.Take(in.U16() % 1024, &bytes);
+        fakesim::QueueMessage(fakesim::Bytes(bytes, bytes + length));
+      } else {
+        QueueAircraft(in, from & 1);
       }
-      case 4:
-        SupervisorPass();
-        break;
-      case 5:
-        QueueAircraft(in, in.Byte() & 1);
-        break;
-      case 6:
-        switch (in.Byte() % 3) {
-          case 0: fuzzsim::FailNextDispatch(); break;
-          case 1: fuzzsim::SetRunning(false); break;
-          default: fuzzsim::SetRunning(true); break;
-        }
-        break;
-      default:
-        switch (in.Byte() % 3) {
-          case 0: fuzzpanel::Unplug(); break;
-          case 1: fuzzpanel::PlugIn(); break;
-          default: fuzzpanel::QueueReadError(); break;
-        }
-        break;
+    } else if (op == 6) {
+      const std::uint8_t what = in.Byte() % 3;
+      what == 0 ? fakesim::FailNextDispatch() : fakesim::SetSimulatorRunning(what == 2);
+    } else {
+      const std::uint8_t what = in.Byte() % 3;
+      what == 0 ? fakehid::Unplug() : what == 1 ? fakehid::PlugIn() : fakehid::QueueReadError();
     }
-    FUZZ_CHECK(fuzzpanel::OpenHandles() <= 1, "more than one panel handle open", fuzzpanel::OpenHandles());
-    FUZZ_CHECK(simConnected == (fuzzsim::OpenConnections() == 1), "connection state out of step with the library");
+    CheckState();
   }
   // Whatever is still queued is handled the way the bridge would.
   for (int pass = 0; pass < 3; ++pass) SupervisorPass();
-  FUZZ_CHECK((msfs.GetAutopilotLamps() & 0xC0) == 0, "lamp bits 6 and 7 set");
+  CheckState();
+
+  static const bool trace = std::getenv("VP_FUZZ_TRACE") != nullptr;
+  for (const fakesim::Transmission& t : fakesim::Transmissions()) {
+    const char* name = ClientEventName(t.eventId);
+    if (trace) std::fprintf(stderr, "sent %s 0x%x\n", name ? name : "?", static_cast<unsigned>(t.data));
+    CheckEvent(t);
+  }
+  for (const fakehid::Bytes& lamps : fakehid::Writes()) {
+    FUZZ_CHECK(lamps.size() == 2 && lamps[0] == 11 && (lamps[1] & 0xC0) == 0, "malformed lamp report", lamps.size());
+  }
   return 0;
 }

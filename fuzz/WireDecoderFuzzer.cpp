@@ -1,19 +1,16 @@
 // The native client's stream decoder, fed a byte stream cut into arbitrary
 // chunks. Whatever the chunks, it must yield exactly the messages that the
-// stream's size fields delimit, in order, each a run of the stream's own
-// bytes, and break exactly where a size field is impossible.
+// stream's size fields delimit, in order, and break exactly where a size
+// field is impossible.
 //
 // Input: byte 0 picks the direction (bit 0: the client's requests, 16-byte
 // header; otherwise the server's messages, 12-byte header) and bytes 1-2 a
 // small maximum size when bit 1 is set; bytes 3-4 seed the chunk sizes; the
 // rest is the stream.
 
-#include <cstdint>
-#include <cstring>
 #include <vector>
 
-#include "fuzz/ByteReader.h"
-#include "fuzz/FuzzSeams.h"
+#include "fuzz/FuzzInput.h"
 #include "sim/simconnect/Net/WireDecoder.h"
 #include "sim/simconnect/Net/WireFormat.h"
 
@@ -35,45 +32,15 @@ std::uint32_t SizeAt(const Bytes& stream, std::size_t at) {
 // The stream's messages by definition: each starts with its size.
 Outcome Model(const Bytes& stream, std::uint32_t minimum, std::uint32_t maximum) {
   Outcome out;
-  std::size_t at = 0;
-  while (stream.size() - at >= 4) {
+  for (std::size_t at = 0; stream.size() - at >= 4;) {
     const std::uint32_t size = SizeAt(stream, at);
-    if (size < minimum || size > maximum) {
-      out.broken = true;
-      break;
-    }
-    if (stream.size() - at < size) break;
+    out.broken = size < minimum || size > maximum;
+    if (out.broken || stream.size() - at < size) break;
     out.messages.emplace_back(stream.begin() + static_cast<long>(at), stream.begin() + static_cast<long>(at + size));
     at += size;
   }
   return out;
 }
-
-void Drain(simwire::WireDecoder& decoder, Outcome* out, std::uint32_t minimum, std::uint32_t maximum) {
-  Bytes message;
-  for (;;) {
-    const simwire::WireDecoder::Status status = decoder.Next(&message);
-    if (status == simwire::WireDecoder::Status::kNeedMore) return;
-    if (status == simwire::WireDecoder::Status::kBroken) {
-      FUZZ_CHECK(decoder.broken() && decoder.BufferedBytes() == 0, "a broken decoder still holds bytes");
-      out->broken = true;
-      return;
-    }
-    FUZZ_CHECK(message.size() >= minimum && message.size() <= maximum, "message size out of bounds", message.size());
-    FUZZ_CHECK(SizeAt(message, 0) == message.size(), "message size field differs from its length", message.size());
-    out->messages.push_back(message);
-  }
-}
-
-// Chunk sizes from a small generator, mostly short with the odd long one.
-struct Chunks {
-  std::uint32_t state;
-  std::size_t Next() {
-    state = state * 1103515245u + 12345u;
-    const std::uint32_t r = state >> 16;
-    return (r & 7) == 0 ? 1 + r % 4096 : 1 + r % 24;
-  }
-};
 
 }  // namespace
 
@@ -81,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ByteReader in(data, size);
   const std::uint8_t mode = in.Byte();
   const std::uint16_t smallMaximum = in.U16();
-  Chunks chunks{in.U16()};
+  std::uint32_t chunkState = in.U16();
   const std::uint8_t* rest;
   const std::size_t length = in.Take(in.Remaining(), &rest);
   const Bytes stream(rest, rest + length);
@@ -91,34 +58,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   simwire::WireDecoder decoder(minimum, maximum);
 
   Outcome got;
-  std::size_t fed = 0;
+  std::size_t fed = 0, taken = 0;
   while (fed < stream.size() && !got.broken) {
-    std::size_t chunk = chunks.Next();
+    // Mostly short chunks with the odd long one, each in a buffer of its own
+    // size, as a socket read would leave it.
+    chunkState = chunkState * 1103515245u + 12345u;
+    const std::uint32_t r = chunkState >> 16;
+    std::size_t chunk = (r & 7) == 0 ? 1 + r % 4096 : 1 + r % 24;
     if (chunk > stream.size() - fed) chunk = stream.size() - fed;
-    // Each chunk arrives in a buffer of its own size, as a socket read would
-    // leave it.
     const Bytes piece(stream.begin() + static_cast<long>(fed), stream.begin() + static_cast<long>(fed + chunk));
     const bool accepted = decoder.Feed(piece.data(), piece.size());
     fed += chunk;
-    Drain(decoder, &got, minimum, maximum);
-    FUZZ_CHECK(accepted || got.broken, "Feed refused bytes of a stream that is not broken");
-    if (!got.broken) {
-      std::size_t taken = 0;
-      for (const Bytes& m : got.messages) taken += m.size();
-      FUZZ_CHECK(decoder.BufferedBytes() == fed - taken, "bytes held differ from bytes fed and not taken",
-                 decoder.BufferedBytes(), fed - taken);
-      FUZZ_CHECK(decoder.HasPartialMessage() == (decoder.BufferedBytes() > 0), "partial message out of step");
+    Bytes message;
+    for (simwire::WireDecoder::Status status; (status = decoder.Next(&message)) != simwire::WireDecoder::Status::kNeedMore;) {
+      if (status == simwire::WireDecoder::Status::kBroken) {
+        FUZZ_CHECK(decoder.broken() && decoder.BufferedBytes() == 0, "a broken decoder still holds bytes", 0);
+        got.broken = true;
+        break;
+      }
+      FUZZ_CHECK(message.size() >= minimum && message.size() <= maximum, "message size out of bounds", message.size());
+      FUZZ_CHECK(SizeAt(message, 0) == message.size(), "size field differs from the length", message.size());
+      got.messages.push_back(message);
+      taken += message.size();
     }
+    FUZZ_CHECK(accepted || got.broken, "Feed refused bytes of a stream that is not broken", fed);
+    if (got.broken) break;
+    FUZZ_CHECK(decoder.BufferedBytes() == fed - taken, "bytes held differ from bytes fed and not taken", fed);
+    FUZZ_CHECK(decoder.HasPartialMessage() == (decoder.BufferedBytes() > 0), "partial message out of step", fed);
   }
 
   const Outcome expected = Model(stream, minimum, maximum);
   FUZZ_CHECK(got.broken == expected.broken, "broken in one reading and not in the other", got.broken);
-  FUZZ_CHECK(got.messages == expected.messages, "messages differ from the stream's own framing",
-             got.messages.size(), expected.messages.size());
+  FUZZ_CHECK(got.messages == expected.messages, "messages differ from the stream's own framing", got.messages.size());
   if (got.broken) {
-    FUZZ_CHECK(!decoder.Feed("\x10\0\0\0", 4), "a broken decoder took more bytes");
+    FUZZ_CHECK(!decoder.Feed("\x10\0\0\0", 4), "a broken decoder took more bytes", 0);
     decoder.Reset();
-    FUZZ_CHECK(!decoder.broken() && decoder.BufferedBytes() == 0, "Reset left the decoder broken");
+    FUZZ_CHECK(!decoder.broken() && decoder.BufferedBytes() == 0, "Reset left the decoder broken", 0);
   }
   return 0;
 }

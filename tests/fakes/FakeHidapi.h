@@ -15,7 +15,6 @@ using Bytes = std::vector<unsigned char>;
 void Reset();                         // nothing plugged in, no handles, nothing recorded
 void PlugIn();                        // hid_open for the panel's ids succeeds from now on
 void Unplug();                        // reads on open handles fail; hid_open fails
-bool IsPluggedIn();
 
 void QueueReport(const Bytes& bytes);  // any length; delivered to the current handle
 void QueueReadError();                 // the next read returns -1 (panel stays plugged in)
@@ -27,7 +26,6 @@ void ClearWrites();
 int OpenHandles();                     // handles opened and not yet closed
 int OpenCalls();                       // hid_open calls, successful or not
 int ReadCalls();
-int InitCalls();
 bool LastHandleNonBlocking();
 
 }  // namespace fakehid

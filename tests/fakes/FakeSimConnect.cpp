@@ -18,7 +18,6 @@ struct State {
   std::set<SimConnectHandle> open;
   int closedHandleCalls = 0;
   std::uintptr_t nextHandle = 0x1000;
-  SimConnectHandle lastOpened = nullptr;
 };
 
 State& S() {
@@ -42,7 +41,6 @@ const std::vector<Call>& Calls() { return S().calls; }
 void ClearCalls() { S().calls.clear(); }
 int OpenConnections() { return static_cast<int>(S().open.size()); }
 int CallsOnClosedHandles() { return S().closedHandleCalls; }
-SimConnectHandle LastOpenedHandle() { return S().lastOpened; }
 
 std::vector<Call> CallsTo(const std::string& function) {
   std::vector<Call> result;
@@ -58,33 +56,6 @@ std::vector<Transmission> Transmissions() {
     result.push_back({call.handle, call.numbers[0], call.numbers[1], call.numbers[2], call.numbers[3],
                       call.numbers[4]});
   }
-  return result;
-}
-
-Bytes DataMessage(std::uint32_t request, const Bytes& block) {
-  Bytes message(kSimObjectDataBlockOffset + block.size(), 0);
-  const std::uint32_t header[] = {static_cast<std::uint32_t>(message.size()), 5, SIMCONNECT_RECV_ID_SIMOBJECT_DATA,
-                                  request, 0, request, 0, 1, 1, 1};
-  std::memcpy(message.data(), header, sizeof header);
-  if (!block.empty()) std::memcpy(message.data() + kSimObjectDataBlockOffset, block.data(), block.size());
-  return message;
-}
-
-Bytes Float64s(const std::vector<double>& values) {
-  Bytes bytes(values.size() * 8);
-  if (!values.empty()) std::memcpy(bytes.data(), values.data(), bytes.size());
-  return bytes;
-}
-
-Bytes Int32s(const std::vector<std::int32_t>& values) {
-  Bytes bytes(values.size() * 4);
-  if (!values.empty()) std::memcpy(bytes.data(), values.data(), bytes.size());
-  return bytes;
-}
-
-Bytes Concat(const Bytes& a, const Bytes& b) {
-  Bytes result = a;
-  result.insert(result.end(), b.begin(), b.end());
   return result;
 }
 
@@ -105,7 +76,6 @@ SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, voi
   *handle = reinterpret_cast<SimConnectHandle>(S().nextHandle);
   S().nextHandle += 0x10;
   S().open.insert(*handle);
-  S().lastOpened = *handle;
   return 0;
 }
 

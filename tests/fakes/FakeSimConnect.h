@@ -43,12 +43,5 @@ void ClearCalls();
 
 int OpenConnections();          // opened and not yet closed
 int CallsOnClosedHandles();     // any call with a handle that is not open
-SimConnectHandle LastOpenedHandle();
-
-// Builds an object-data message for `request` whose data block is `block`.
-Bytes DataMessage(std::uint32_t request, const Bytes& block);
-Bytes Float64s(const std::vector<double>& values);
-Bytes Int32s(const std::vector<std::int32_t>& values);
-Bytes Concat(const Bytes& a, const Bytes& b);
 
 }  // namespace fakesim
