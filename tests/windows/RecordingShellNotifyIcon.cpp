@@ -1,19 +1,15 @@
 // Linked into a test build of the shell (vestrel-pelvar-traylog.exe) in place
-// of shell32's import: records every tray request the shell makes, then
-// passes it on to the real notification area and records its answer too.
-//
-// One line per request in the file named by VESTREL_TRAY_LOG:
-//   <ADD|MODIFY|DELETE> begin=<n> end=<n> size=976 window=<hex> id=100
-//   flags=7 callback=1025 icon=48x48 colour=<r>,<g>,<b> result=<0|1>
-//   tip=VESTREL\nStandby
-// begin and end order the requests of both threads: one counter, counted
-// when a request goes to the notification area and when its answer is back.
-// colour is the mean of the icon's opaque pixels; "\n" in the tip is written
-// as the two characters backslash and n.
+// of shell32's Shell_NotifyIconW: passes every tray request on and appends one
+// line to the file named by VESTREL_TRAY_LOG:
+//   <begin> <end> <result> <window> ADD size=976 id=100 flags=7 callback=1025 icon=48x48 grey tip=VESTREL\nStandby
+// begin and end come from one counter, counted when a request leaves and when
+// its answer is back, so the requests of both threads can be put in order.
+// The icon's tint names the mean colour of its opaque pixels.
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -22,105 +18,60 @@
 
 namespace {
 
-std::mutex& LogLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-std::FILE* LogFile() {
-  static std::FILE* file = [] {
-    wchar_t path[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"VESTREL_TRAY_LOG", path, MAX_PATH) == 0) return static_cast<std::FILE*>(nullptr);
-    return _wfopen(path, L"ab");
-  }();
-  return file;
-}
-
-decltype(&Shell_NotifyIconW) RealShellNotifyIcon() {
-  static decltype(&Shell_NotifyIconW) real = [] {
-    FARPROC address = GetProcAddress(LoadLibraryW(L"shell32.dll"), "Shell_NotifyIconW");
-    return reinterpret_cast<decltype(&Shell_NotifyIconW)>(reinterpret_cast<void (*)()>(address));
-  }();
-  return real;
-}
-
-const char* MessageName(DWORD message) {
-  switch (message) {
-    case NIM_ADD: return "ADD";
-    case NIM_MODIFY: return "MODIFY";
-    case NIM_DELETE: return "DELETE";
-    default: return "OTHER";
-  }
-}
-
-std::string Utf8Tip(const wchar_t* tip) {
-  std::string out;
-  for (const wchar_t* c = tip; *c != L'\0'; ++c) {
-    if (*c == L'\n') {
-      out += "\\n";
-    } else if (*c < 0x80) {
-      out += static_cast<char>(*c);
-    } else {
-      out += '?';
-    }
-  }
-  return out;
-}
-
-// Size and mean colour of the icon's opaque pixels.
 std::string DescribeIcon(HICON icon) {
-  if (icon == nullptr) return "icon=none colour=0,0,0";
   ICONINFO info = {};
-  if (!GetIconInfo(icon, &info)) return "icon=invalid colour=0,0,0";
   BITMAP bitmap = {};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return "none";
   GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-  const int width = bitmap.bmWidth;
-  const int height = bitmap.bmHeight;
-
   BITMAPINFO format = {};
   format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biWidth = bitmap.bmWidth;
+  format.bmiHeader.biHeight = -bitmap.bmHeight;
   format.bmiHeader.biPlanes = 1;
   format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
-  std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+  std::vector<unsigned char> pixels(4 * static_cast<std::size_t>(bitmap.bmWidth * bitmap.bmHeight));
   HDC screen = GetDC(nullptr);
-  GetDIBits(screen, info.hbmColor, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
+  GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
-
-  unsigned long long red = 0, green = 0, blue = 0, opaque = 0;
+  long sum[3] = {}, opaque = 0;  // blue, green, red
   for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
     if (pixels[i + 3] < 200) continue;
-    blue += pixels[i];
-    green += pixels[i + 1];
-    red += pixels[i + 2];
+    for (int c = 0; c < 3; ++c) sum[c] += pixels[i + c];
     ++opaque;
   }
-  if (opaque == 0) opaque = 1;
-  char text[96];
-  std::snprintf(text, sizeof text, "icon=%dx%d colour=%llu,%llu,%llu", width, height, red / opaque,
-                green / opaque, blue / opaque);
-  return text;
+  opaque = std::max(opaque, 1L);
+  const long b = sum[0] / opaque, g = sum[1] / opaque, r = sum[2] / opaque;
+  const char* tint = std::max({r, g, b}) - std::min({r, g, b}) < 30 ? "grey"
+                     : r - b > 60 && g - b > 40                      ? "yellow"
+                     : g - r > 40 && g - b > 25                      ? "green"
+                                                                     : "other";
+  return std::to_string(bitmap.bmWidth) + "x" + std::to_string(bitmap.bmHeight) + " " + tint;
 }
 
 std::atomic<unsigned> requestClock{0};
+std::mutex logLock;
 
 BOOL WINAPI RecordingShellNotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
+  static const auto real = reinterpret_cast<decltype(&Shell_NotifyIconW)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryW(L"shell32.dll"), "Shell_NotifyIconW")));
   const unsigned begin = ++requestClock;
-  const BOOL result = RealShellNotifyIcon() != nullptr ? RealShellNotifyIcon()(message, data) : FALSE;
+  const BOOL result = real(message, data);
   const unsigned end = ++requestClock;
-  std::lock_guard<std::mutex> guard(LogLock());
-  std::FILE* log = LogFile();
-  if (log == nullptr || data == nullptr) return result;
-  std::fprintf(log, "%s begin=%u end=%u size=%lu window=%llx id=%u flags=%u callback=%u %s result=%d tip=%s\n",
-               MessageName(message), begin, end, static_cast<unsigned long>(data->cbSize),
-               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(data->hWnd)), data->uID, data->uFlags,
-               data->uCallbackMessage, DescribeIcon(data->hIcon).c_str(), result ? 1 : 0,
-               Utf8Tip(data->szTip).c_str());
-  std::fflush(log);
+
+  std::string tip;
+  for (const wchar_t* c = data->szTip; *c != L'\0'; ++c) tip += *c == L'\n' ? "\\n" : std::string(1, char(*c));
+  const char* name = message == NIM_ADD ? "ADD" : message == NIM_MODIFY ? "MODIFY" : message == NIM_DELETE ? "DELETE" : "OTHER";
+  wchar_t path[MAX_PATH] = {};
+  std::lock_guard<std::mutex> guard(logLock);
+  std::FILE* log = GetEnvironmentVariableW(L"VESTREL_TRAY_LOG", path, MAX_PATH) ? _wfopen(path, L"ab") : nullptr;
+  if (log == nullptr) return result;
+  std::fprintf(log, "%u %u %d %llx %s size=%lu id=%u flags=%u callback=%u icon=%s tip=%s\n", begin, end,
+               result ? 1 : 0, static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(data->hWnd)), name,
+               static_cast<unsigned long>(data->cbSize), data->uID, data->uFlags, data->uCallbackMessage,
+               DescribeIcon(data->hIcon).c_str(), tip.c_str());
+  std::fclose(log);
   return result;
 }
 

@@ -1,131 +1,77 @@
-// The Windows SimConnect backend with a SimConnect.dll beside the program:
-// every call reaches the library with its arguments unchanged, and the
-// library's results come back unchanged.
+// The Windows SimConnect backend forwards every call to SimConnect.dll with its
+// arguments unchanged and hands back the library's answer unchanged. Built
+// three times (VP_SIMCONNECT_DLL): with no library on the search path (0),
+// beside one that lacks a function (1), and beside the recording stand-in
+// (2). Without a usable library every call fails, as with no simulator.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 
 #include "sim/SimConnect.h"
-#include "tests/windows/FakeSimConnectDll.h"
 
 namespace {
 
-class SimConnectDll : public testing::Test {
- protected:
-  void SetUp() override {
-    // The first call loads the library; after that its test exports are
-    // reachable too.
-    SimConnectHandle handle = nullptr;
-    SimConnect_Open(&handle, "warm-up", nullptr, 0, nullptr, 0);
-    HMODULE library = GetModuleHandleW(L"SimConnect.dll");
-    ASSERT_NE(library, nullptr) << "SimConnect.dll beside the test was not loaded";
-    count_ = reinterpret_cast<FakeSimConnectCallCount>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "FakeSimConnect_CallCount")));
-    at_ = reinterpret_cast<FakeSimConnectCallAt>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "FakeSimConnect_Call")));
-    reset_ = reinterpret_cast<FakeSimConnectReset>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "FakeSimConnect_Reset")));
-    ASSERT_TRUE(count_ && at_ && reset_) << "not the fake library";
-    reset_(0);
-  }
+const SimConnectHandle kHandle = reinterpret_cast<SimConnectHandle>(std::uintptr_t{0x5C0FFEE});
+SimConnectHandle opened = reinterpret_cast<SimConnectHandle>(std::uintptr_t{1});
+std::string delivered;  // what our dispatch callback was handed
 
-  const FakeSimConnectCall& OnlyCall(const char* function) {
-    EXPECT_EQ(count_(), 1);
-    const FakeSimConnectCall* call = at_(0);
-    EXPECT_NE(call, nullptr);
-    static FakeSimConnectCall none = {};
-    if (call == nullptr) return none;
-    EXPECT_STREQ(call->function, function);
-    return *call;
-  }
+void SeeMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* context) {
+  *static_cast<std::string*>(context) = "kind " + std::to_string(message->dwID) + " size " + std::to_string(size) +
+                                        " request " +
+                                        std::to_string(static_cast<SIMCONNECT_RECV_SIMOBJECT_DATA*>(message)->dwRequestID);
+}
 
-  FakeSimConnectCallCount count_ = nullptr;
-  FakeSimConnectCallAt at_ = nullptr;
-  FakeSimConnectReset reset_ = nullptr;
+struct Call {
+  std::function<SimConnectResult()> make;
+  std::string received;  // as the stand-in library logs it
 };
 
-void* const kHandle = reinterpret_cast<void*>(std::uintptr_t{0x5C0FFEE});
+const Call kCalls[] = {
+    {[] { return SimConnect_Open(&opened, "Request Data", reinterpret_cast<void*>(0x111), 0x402, reinterpret_cast<void*>(0x333), 0); },
+     "Open Request Data 111 1026 333 0"},
+    {[] { return SimConnect_MapClientEventToSimEvent(kHandle, 7, "NAV1_STBY_SET"); }, "Map 5c0ffee 7 NAV1_STBY_SET"},
+    {[] {
+       return SimConnect_AddToDataDefinition(kHandle, 1, "NAV STANDBY FREQUENCY:1", "MHz", SIMCONNECT_DATATYPE_FLOAT64,
+                                             0.25f, SIMCONNECT_UNUSED);
+     },
+     "Define 5c0ffee 1 NAV STANDBY FREQUENCY:1 MHz 4 0.25 4294967295"},
+    {[] { return SimConnect_RequestDataOnSimObject(kHandle, 1, 2, 3, 4, 5, 6, 7, 8); }, "Request 5c0ffee 1 2 3 4 5 6 7 8"},
+    // NAV1 standby to 111.50 MHz, as the bridge sends it.
+    {[] {
+       return SimConnect_TransmitClientEvent(kHandle, SIMCONNECT_OBJECT_ID_USER, 42, 0x11150,
+                                             SIMCONNECT_GROUP_PRIORITY_HIGHEST, SIMCONNECT_EVENT_FLAG_GROUPID_IS_PRIORITY);
+     },
+     "Transmit 5c0ffee 0 42 0x11150 1 0x10"},
+    {[] { return SimConnect_CallDispatch(kHandle, SeeMessage, &delivered); }, "Dispatch 5c0ffee"},
+    {[] { return SimConnect_Close(kHandle); }, "Close 5c0ffee"},
+};
 
-TEST_F(SimConnectDll, OpenPassesTheClientNameAndReturnsTheLibrarysHandle) {
-  SimConnectHandle handle = nullptr;
-  EXPECT_EQ(SimConnect_Open(&handle, "Request Data", nullptr, 0, nullptr, 0), 0);
-  EXPECT_EQ(handle, kHandle);
-  const FakeSimConnectCall& call = OnlyCall("SimConnect_Open");
-  EXPECT_STREQ(call.texts[0], "Request Data");
-  EXPECT_EQ(call.pointers[0], nullptr);
-  EXPECT_EQ(call.pointers[1], nullptr);
-  EXPECT_EQ(call.numbers[0], 0u);
-  EXPECT_EQ(call.numbers[1], 0u);
-}
-
-TEST_F(SimConnectDll, FailuresComeBackAsTheLibraryReportsThem) {
-  const SimConnectResult notRunning = static_cast<SimConnectResult>(0x80004005u);
-  reset_(notRunning);
-  SimConnectHandle handle = nullptr;
-  EXPECT_EQ(SimConnect_Open(&handle, "Request Data", nullptr, 0, nullptr, 0), notRunning);
-  EXPECT_EQ(SimConnect_CallDispatch(kHandle, [](SIMCONNECT_RECV*, SimConnectDword, void*) {}, nullptr), notRunning);
-  EXPECT_EQ(SimConnect_Close(kHandle), notRunning);
-}
-
-TEST_F(SimConnectDll, TransmitCarriesObjectEventValueAndPriority) {
-  // NAV1 standby 110.50 MHz as the bridge sends it: BCD 0x1050.
-  EXPECT_EQ(SimConnect_TransmitClientEvent(kHandle, SIMCONNECT_OBJECT_ID_USER, 42, 0x1050,
-                                           SIMCONNECT_GROUP_PRIORITY_HIGHEST,
-                                           SIMCONNECT_EVENT_FLAG_GROUPID_IS_PRIORITY),
-            0);
-  const FakeSimConnectCall& call = OnlyCall("SimConnect_TransmitClientEvent");
-  EXPECT_EQ(call.handle, kHandle);
-  EXPECT_EQ(call.numbers[0], 0u);
-  EXPECT_EQ(call.numbers[1], 42u);
-  EXPECT_EQ(call.numbers[2], 0x1050u);
-  EXPECT_EQ(call.numbers[3], 1u);
-  EXPECT_EQ(call.numbers[4], 0x10u);
-}
-
-TEST_F(SimConnectDll, MapAndDefinitionKeepTheirNamesAndNumbers) {
-  SimConnect_MapClientEventToSimEvent(kHandle, 7, "NAV1_STBY_SET");
-  SimConnect_AddToDataDefinition(kHandle, 1, "NAV STANDBY FREQUENCY:1", "MHz", SIMCONNECT_DATATYPE_FLOAT64, 0.25f,
-                                 SIMCONNECT_UNUSED);
-  ASSERT_EQ(count_(), 2);
-  const FakeSimConnectCall& map = *at_(0);
-  EXPECT_EQ(map.numbers[0], 7u);
-  EXPECT_STREQ(map.texts[0], "NAV1_STBY_SET");
-  const FakeSimConnectCall& define = *at_(1);
-  EXPECT_EQ(define.numbers[0], 1u);
-  EXPECT_EQ(define.numbers[1], 4u) << "FLOAT64";
-  EXPECT_EQ(define.numbers[2], 0xFFFFFFFFu);
-  EXPECT_STREQ(define.texts[0], "NAV STANDBY FREQUENCY:1");
-  EXPECT_STREQ(define.texts[1], "MHz");
-  EXPECT_EQ(define.epsilon, 0.25f) << "the float argument travels in its own register";
-}
-
-TEST_F(SimConnectDll, RequestPassesAllNineArgumentsInOrder) {
-  SimConnect_RequestDataOnSimObject(kHandle, 1, 1, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SIM_FRAME, 0, 0, 0, 0);
-  const FakeSimConnectCall& call = OnlyCall("SimConnect_RequestDataOnSimObject");
-  const std::uint32_t expected[] = {1, 1, 0, 3, 0, 0, 0, 0};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(call.numbers[i], expected[i]) << "argument " << i + 2;
-}
-
-TEST_F(SimConnectDll, DispatchDeliversTheLibrarysMessagesToOurCallback) {
-  struct Seen {
-    int messages = 0;
-    SimConnectDword kind = 0, size = 0, request = 0;
-  } seen;
-  auto callback = [](SIMCONNECT_RECV* message, SimConnectDword size, void* context) {
-    auto* into = static_cast<Seen*>(context);
-    ++into->messages;
-    into->kind = message->dwID;
-    into->size = size;
-    into->request = static_cast<SIMCONNECT_RECV_SIMOBJECT_DATA*>(message)->dwRequestID;
-  };
-  EXPECT_EQ(SimConnect_CallDispatch(kHandle, callback, &seen), 0);
-  EXPECT_EQ(seen.messages, 1);
-  EXPECT_EQ(seen.kind, static_cast<SimConnectDword>(SIMCONNECT_RECV_ID_SIMOBJECT_DATA));
-  EXPECT_EQ(seen.size, 44u);
-  EXPECT_EQ(seen.request, 1u);
-  EXPECT_EQ(OnlyCall("SimConnect_CallDispatch").pointers[0], &seen);
+TEST(SimConnectDll, ForwardsEveryCallOrFailsThemAllWithoutAUsableLibrary) {
+  constexpr bool usable = VP_SIMCONNECT_DLL == 2;
+  std::string received;
+  for (std::size_t i = 0; i < std::size(kCalls); ++i) {
+    const SimConnectResult result = kCalls[i].make();
+    // The stand-in answers each call with minus its number; a missing library always fails.
+    EXPECT_EQ(result, usable ? -static_cast<SimConnectResult>(i + 1) : std::min(result, -1)) << kCalls[i].received;
+    received += kCalls[i].received + "\n";
+  }
+  if (usable) {
+    const auto log = reinterpret_cast<const char* (*)()>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"SimConnect.dll"), "FakeSimConnect_Log")));
+    ASSERT_NE(log, nullptr) << "not the stand-in library";
+    EXPECT_EQ(log(), received);
+    EXPECT_EQ(opened, kHandle);
+    EXPECT_EQ(delivered, "kind 8 size 44 request 1");
+  } else {
+    EXPECT_EQ(opened, nullptr);
+    EXPECT_EQ(delivered, "");
+    // The situation meant: an incomplete library is there to be refused.
+    EXPECT_EQ(LoadLibraryW(L"SimConnect.dll") != nullptr, VP_SIMCONNECT_DLL == 1);
+  }
 }
 
 }  // namespace

@@ -1,11 +1,6 @@
 #include "tests/windows/support/ShellProcess.h"
 
-#include <vector>
-
 namespace {
-
-// One job for every process the tests start; closing its last handle, which
-// happens at the latest when the test program ends, kills them all.
 HANDLE TestJob() {
   static HANDLE job = [] {
     HANDLE created = CreateJobObjectW(nullptr, nullptr);
@@ -16,46 +11,24 @@ HANDLE TestJob() {
   }();
   return job;
 }
-
-struct WindowSearch {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<WindowSearch*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t className[64] = {};
-  GetClassNameW(window, className, 64);
-  if (owner == search->processId && std::wstring(className) == L"TRAYICON2") {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 }  // namespace
 
-std::wstring BesideTestProgram(const std::wstring& fileName) {
-  std::vector<wchar_t> path(MAX_PATH);
-  DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  std::wstring self(path.data(), length);
+std::wstring BesideTestProgram(const wchar_t* fileName) {
+  wchar_t path[MAX_PATH] = {};
+  const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
   return self.substr(0, self.find_last_of(L"\\/") + 1) + fileName;
 }
 
-ShellProcess::ShellProcess(const Options& options) {
-  const std::wstring executable = BesideTestProgram(options.executable);
-  std::wstring commandLine = L"\"" + executable + L"\"";
-  if (!options.arguments.empty()) commandLine += L" " + options.arguments;
-
+ShellProcess::ShellProcess(const wchar_t* executable, WORD show, const wchar_t* arguments) {
+  const std::wstring path = BesideTestProgram(executable);
+  std::wstring commandLine = L"\"" + path + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = options.showCommand;
+  startup.wShowWindow = show;
   PROCESS_INFORMATION created = {};
-  if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &startup, &created)) {
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                      &startup, &created)) {
     return;
   }
   // Into the job before it runs a single instruction.
@@ -63,37 +36,48 @@ ShellProcess::ShellProcess(const Options& options) {
   ResumeThread(created.hThread);
   CloseHandle(created.hThread);
   process_ = created.hProcess;
-  processId_ = created.dwProcessId;
+  id_ = created.dwProcessId;
 }
 
 ShellProcess::~ShellProcess() {
-  Kill();
-  if (process_ != nullptr) CloseHandle(process_);
-}
-
-HWND ShellProcess::WaitForMainWindow(DWORD timeoutMs) {
-  WindowSearch search = {processId_, nullptr};
-  WaitUntil(
-      [&] {
-        EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      timeoutMs);
-  return search.found;
-}
-
-bool ShellProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-  if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
-  GetExitCodeProcess(process_, exitCode);
-  return true;
-}
-
-bool ShellProcess::Running() const {
-  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
-}
-
-void ShellProcess::Kill() {
-  if (!Running()) return;
+  if (process_ == nullptr) return;
   TerminateProcess(process_, 99);
   WaitForSingleObject(process_, 5000);
+  CloseHandle(process_);
+}
+
+HWND ShellProcess::WaitForMainWindow() {
+  return WaitFor(
+      [&] {
+        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"TRAYICON2", nullptr)) != nullptr;) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner == id_) return window;
+        }
+        return HWND{};
+      },
+      15000);
+}
+
+DWORD ShellProcess::ExitCode(DWORD timeoutMs) {
+  DWORD code = STILL_ACTIVE;
+  if (process_ != nullptr && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+HWND PopupMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return IsWindowVisible(menu) ? menu : nullptr;
+}
+
+HWND AboutBox(HWND mainWindow) {
+  HWND box = FindWindowW(L"#32770", L"Info");
+  return IsWindowVisible(box) && GetWindow(box, GW_OWNER) == mainWindow ? box : nullptr;
+}
+
+void TypeChord(const std::vector<BYTE>& virtualKeys) {
+  for (BYTE key : virtualKeys) keybd_event(key, static_cast<BYTE>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), 0, 0);
+  for (auto key = virtualKeys.rbegin(); key != virtualKeys.rend(); ++key) {
+    keybd_event(*key, static_cast<BYTE>(MapVirtualKeyW(*key, MAPVK_VK_TO_VSC)), KEYEVENTF_KEYUP, 0);
+  }
 }

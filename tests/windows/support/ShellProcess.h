@@ -1,54 +1,51 @@
 #pragma once
 
-// Starts the shell executable under test and finds its hidden main window.
-// Every process started here belongs to a job that is killed when the test
-// program ends, so a failing or aborted test leaves nothing running.
+// Starts the shell as a user would and watches it from outside: its hidden
+// main window, its tray menu and About box, its exit. Every process started
+// here belongs to one job that ends with the test program, so a failed or
+// aborted test leaves no instance behind holding the single-instance lock.
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class ShellProcess {
  public:
-  struct Options {
-    std::wstring executable;            // file name beside the test program
-    WORD showCommand = SW_SHOWNORMAL;   // what STARTUPINFO asks of the first window
-    std::wstring arguments;             // command-line text after the program name
-  };
-
-  explicit ShellProcess(const Options& options);
-  ~ShellProcess();
+  // `executable` lies beside the test program; `show` is what STARTUPINFO
+  // asks of the first window.
+  explicit ShellProcess(const wchar_t* executable, WORD show = SW_SHOWNORMAL, const wchar_t* arguments = L"");
+  ~ShellProcess();  // kills it if it still runs
   ShellProcess(const ShellProcess&) = delete;
   ShellProcess& operator=(const ShellProcess&) = delete;
 
-  bool Started() const { return process_ != nullptr; }
-  DWORD ProcessId() const { return processId_; }
-
-  // The process's top-level window of class "TRAYICON2", waited for up to
-  // `timeoutMs`; null if none appeared.
-  HWND WaitForMainWindow(DWORD timeoutMs = 15000);
-
-  // Waits for the process to end; returns false on timeout.
-  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
-  bool Running() const;
-
-  void Kill();
+  // Its top-level window of class "TRAYICON2"; null if none appears in time.
+  HWND WaitForMainWindow();
+  // Its exit code, or STILL_ACTIVE if it still runs after `timeoutMs`.
+  DWORD ExitCode(DWORD timeoutMs = 15000);
 
  private:
   HANDLE process_ = nullptr;
-  DWORD processId_ = 0;
+  DWORD id_ = 0;
 };
 
-// The full path of a file beside the running test program.
-std::wstring BesideTestProgram(const std::wstring& fileName);
+std::wstring BesideTestProgram(const wchar_t* fileName);
 
-// Waits until `condition` holds, polling every 20 ms; false on timeout.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs) {
+// Polls `find` every 20 ms until it yields something (a window, true) or the
+// time is up; returns its last answer.
+template <typename Find>
+auto WaitFor(Find find, DWORD timeoutMs = 10000) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
-    if (condition()) return true;
-    if (GetTickCount64() >= deadline) return false;
+    const auto found = find();
+    if (found || GetTickCount64() >= deadline) return found;
     Sleep(20);
   }
 }
+
+// The visible pop-up menu, or null.
+HWND PopupMenu();
+// The visible About box ("Info") owned by `mainWindow`, or null.
+HWND AboutBox(HWND mainWindow);
+// Keys pressed in order and released in reverse, as typed.
+void TypeChord(const std::vector<BYTE>& virtualKeys);
