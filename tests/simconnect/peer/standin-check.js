@@ -1,48 +1,29 @@
 // node-simconnect, an independent SimConnect client, against our simulator
-// stand-in: it must open, map and transmit events that change the aircraft,
-// define data and receive it laid out as defined.
-//
+// stand-in: its events must change the aircraft, and its data definitions
+// must come back every frame laid out as defined.
 // usage: node standin-check.js <path of simstandin>
 'use strict';
 const { spawn } = require('child_process');
 const readline = require('readline');
 const { open, Protocol, SimConnectDataType, SimConnectPeriod } = require('node-simconnect');
 
-const standInPath = process.argv[2];
-const overall = setTimeout(() => fail('timed out'), 15000);
+const standIn = spawn(process.argv[2], ['--port', '0', '--rate', '60'], { stdio: ['pipe', 'pipe', 'inherit'] });
+const lines = [];
+let read = 0;
+let wake = () => {};
+readline.createInterface({ input: standIn.stdout }).on('line', (line) => { lines.push(line); wake(); });
+setTimeout(() => fail('timed out'), 15000);
 
-const standIn = spawn(standInPath, ['--port', '0', '--rate', '60'], { stdio: ['pipe', 'pipe', 'inherit'] });
-const lines = readline.createInterface({ input: standIn.stdout });
-const seen = [];     // every line, for the failure report
-const unread = [];   // lines no wait has consumed yet
-let waiter = null;
-lines.on('line', (line) => {
-  seen.push(line);
-  unread.push(line);
-  if (waiter) waiter();
-});
-// The next line starting with `prefix`, skipping others, whether it has
-// already arrived or is still to come.
-function nextLine(prefix) {
-  return new Promise((resolve) => {
-    const look = () => {
-      while (unread.length > 0) {
-        const line = unread.shift();
-        if (line.startsWith(prefix)) {
-          waiter = null;
-          resolve(line);
-          return;
-        }
-      }
-      waiter = look;
-    };
-    look();
-  });
+// The next line starting with `prefix`, skipping others.
+async function nextLine(prefix) {
+  for (;;) {
+    while (read < lines.length) if (lines[read++].startsWith(prefix)) return lines[read - 1];
+    await new Promise((resolve) => (wake = resolve));
+  }
 }
 
 function fail(why) {
-  console.error(`FAIL: ${why}`);
-  console.error(seen.map((l) => `  stand-in: ${l}`).join('\n'));
+  console.error(`FAIL: ${why}\n${lines.map((l) => `  stand-in: ${l}`).join('\n')}`);
   standIn.kill('SIGKILL');
   process.exit(1);
 }
@@ -52,80 +33,44 @@ function check(condition, what) {
   console.log(`ok: ${what}`);
 }
 
-async function state() {
-  const line = nextLine('state ');
-  standIn.stdin.write('state\n');
-  const fields = {};
-  for (const pair of (await line).split(' ').slice(1)) {
-    const [key, value] = pair.split('=');
-    fields[key] = value;
-  }
-  return fields;
-}
-
 async function main() {
-  const listening = await nextLine('listening on ');
-  const port = parseInt(listening.split(':')[1], 10);
-  check(port > 0, `stand-in listening on port ${port}`);
-
+  const port = Number((await nextLine('listening on ')).split(':')[1]);
   const { recvOpen, handle } = await open('Peer check', Protocol.KittyHawk, { host: '127.0.0.1', port });
-  check(recvOpen.applicationName.length > 0, `open answered by "${recvOpen.applicationName}"`);
-  check((await nextLine('client: ')) === 'client: connected "Peer check"', 'stand-in saw the client name');
+  check((await nextLine('client: ')) === 'client: connected "Peer check"', `opened by "${recvOpen.applicationName}"`);
   handle.on('exception', (e) => fail(`exception ${e.exception} for request ${e.sendId}`));
 
-  const events = [
-    [2, 'NAV1_STBY_SET', 0x11150, 'nav1_standby', '111.50'],
-    [7, 'XPNDR_SET', 0x7700, 'squawk', '7700'],
-    [95, 'AP_MASTER', 0, 'ap_master', '1'],
-    [4, 'HEADING_BUG_SET', 123, 'heading_bug', '123'],
-  ];
+  const events = [[2, 'NAV1_STBY_SET', 0x11150, 'nav1_standby', '111.50'], [7, 'XPNDR_SET', 0x7700, 'squawk', '7700'],
+    [95, 'AP_MASTER', 0, 'ap_master', '1'], [4, 'HEADING_BUG_SET', 123, 'heading_bug', '123']];
   for (const [id, name] of events) handle.mapClientEventToSimEvent(id, name);
-  for (const [id, name, data] of events) {
+  for (const [id, , data] of events) {
     handle.transmitClientEvent(0, id, data, 1, 0x10);
     await nextLine('aircraft: ');
   }
-  const after = await state();
+  standIn.stdin.write('state\n');
+  const state = Object.fromEntries((await nextLine('state ')).split(' ').slice(1).map((pair) => pair.split('=')));
   for (const [, name, data, key, value] of events) {
-    check(after[key] === value, `${name} 0x${data.toString(16)} -> ${key}=${value} (got ${after[key]})`);
+    check(state[key] === value, `${name} 0x${data.toString(16)} -> ${key}=${value} (got ${state[key]})`);
   }
-  check(after.mapped === String(events.length), `mapped=${events.length}`);
+  check(state.mapped === String(events.length), `mapped=${events.length}`);
 
-  handle.addToDataDefinition(0, 'NAV STANDBY FREQUENCY:1', 'MHz', SimConnectDataType.FLOAT64, 0.0, 0xffffffff);
-  handle.addToDataDefinition(0, 'AUTOPILOT HEADING LOCK DIR', 'degrees', SimConnectDataType.FLOAT64, 0.0, 0xffffffff);
-  handle.addToDataDefinition(1, 'TRANSPONDER CODE:1', 'BCO16', SimConnectDataType.INT32, 0.0, 0xffffffff);
-  handle.addToDataDefinition(1, 'AUTOPILOT MASTER', 'Bool', SimConnectDataType.INT32, 0.0, 0xffffffff);
-  handle.requestDataOnSimObject(0, 0, 0, SimConnectPeriod.SIM_FRAME, 0, 0, 0, 0);
-  handle.requestDataOnSimObject(1, 1, 0, SimConnectPeriod.SIM_FRAME, 0, 0, 0, 0);
-
-  const frames = { 0: 0, 1: 0 };
-  await new Promise((resolve) => {
-    handle.on('simObjectData', (data) => {
-      const request = data.requestID;
-      if (frames[request] === 0) {
-        if (request === 0) {
-          const nav1 = data.data.readFloat64();
-          const bug = data.data.readFloat64();
-          check(nav1 === 111.5 && bug === 123, `request 0 carries NAV1 111.5 and bug 123 (got ${nav1}, ${bug})`);
-        } else {
-          const squawk = data.data.readInt32();
-          const master = data.data.readInt32();
-          check(squawk === 0x7700 && master === 1, `request 1 carries 0x7700 and master 1 (got 0x${squawk.toString(16)}, ${master})`);
-        }
-      }
-      frames[request] += 1;
-      if (frames[0] >= 3 && frames[1] >= 3) resolve();
-    });
-  });
-  check(true, 'data streams every frame for both requests');
+  const { FLOAT64, INT32 } = SimConnectDataType;
+  [[0, 'NAV STANDBY FREQUENCY:1', 'MHz', FLOAT64], [0, 'AUTOPILOT HEADING LOCK DIR', 'degrees', FLOAT64],
+    [1, 'TRANSPONDER CODE:1', 'BCO16', INT32], [1, 'AUTOPILOT MASTER', 'Bool', INT32]]
+    .forEach(([definition, ...datum]) => handle.addToDataDefinition(definition, ...datum, 0.0, 0xffffffff));
+  for (const request of [0, 1]) handle.requestDataOnSimObject(request, request, 0, SimConnectPeriod.SIM_FRAME, 0, 0, 0, 0);
+  const frames = [[], []];
+  await new Promise((resolve) => handle.on('simObjectData', ({ requestID, data }) => {
+    const next = requestID === 0 ? () => data.readFloat64() : () => data.readInt32();
+    frames[requestID].push(`${next()} ${next()}`);
+    if (frames[0].length >= 3 && frames[1].length >= 3) resolve();
+  }));
+  check(frames[0].every((f) => f === '111.5 123'), `request 0 brings NAV1 111.5 and bug 123 each frame: ${frames[0]}`);
+  check(frames[1].every((f) => f === `${0x7700} 1`), `request 1 brings 0x7700 and master on each frame: ${frames[1]}`);
 
   handle.close();
   check((await nextLine('client: ')) === 'client: disconnected', 'stand-in saw the client leave');
+  standIn.on('exit', (code) => { check(code === 0, 'stand-in quit with 0'); process.exit(0); });
   standIn.stdin.write('quit\n');
-  standIn.on('exit', (code) => {
-    clearTimeout(overall);
-    check(code === 0, 'stand-in quit with 0');
-    process.exit(0);
-  });
 }
 
 main().catch((e) => fail(e.stack || String(e)));
