@@ -1,17 +1,16 @@
-// A stand-in for the simulator's SimConnect.dll: the seven functions the
-// bridge forwards to, each logging the arguments it received as one line and
-// answering minus the number of calls so far, so that a test sees both every
-// value that arrived and that every answer went back. Built without
-// SimConnect_TransmitClientEvent when FAKE_SIMCONNECT_INCOMPLETE is defined,
-// as a library the bridge must refuse.
+// A stand-in for the simulator's SimConnect.dll: each of the seven functions
+// the bridge forwards to logs the arguments it received as one line and
+// answers minus the number of calls so far, so a test sees every value that
+// arrived and every answer that went back. Without
+// SimConnect_TransmitClientEvent when FAKE_SIMCONNECT_INCOMPLETE is defined.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace {
 std::string calls;
-std::int32_t count = 0;
 
 unsigned long long Address(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
 
@@ -20,7 +19,7 @@ std::int32_t Record(const char* format, Arguments... arguments) {
   char line[256];
   std::snprintf(line, sizeof line, format, arguments...);
   calls += std::string(line) + "\n";
-  return -++count;
+  return -static_cast<std::int32_t>(std::count(calls.begin(), calls.end(), '\n'));
 }
 }  // namespace
 
@@ -33,31 +32,24 @@ EXPORT std::int32_t SimConnect_Open(void** handle, const char* name, void* windo
   *handle = reinterpret_cast<void*>(std::uintptr_t{0x5C0FFEE});
   return Record("Open %s %llx %u %llx %u", name, Address(window), userMessage, Address(event), config);
 }
-
 EXPORT std::int32_t SimConnect_Close(void* handle) { return Record("Close %llx", Address(handle)); }
-
 EXPORT std::int32_t SimConnect_CallDispatch(void* handle, void (*dispatch)(void*, U, void*), void* context) {
-  // An object-data message for request 1 carrying one 32-bit value.
-  U message[11] = {44, 5, 8, 1, 0, 1, 0, 1, 1, 1, 0x1050};
-  dispatch(message, sizeof message, context);
+  U objectData[11] = {44, 5, 8, 1, 0, 1, 0, 1, 1, 1, 0x1050};  // request 1, one 32-bit value
+  dispatch(objectData, sizeof objectData, context);
   return Record("Dispatch %llx", Address(handle));
 }
-
 EXPORT std::int32_t SimConnect_MapClientEventToSimEvent(void* handle, U event, const char* name) {
   return Record("Map %llx %u %s", Address(handle), event, name);
 }
-
 EXPORT std::int32_t SimConnect_AddToDataDefinition(void* handle, U define, const char* datum, const char* units,
                                                    U type, float epsilon, U datumId) {
   return Record("Define %llx %u %s %s %u %g %u", Address(handle), define, datum, units, type, epsilon, datumId);
 }
-
 EXPORT std::int32_t SimConnect_RequestDataOnSimObject(void* handle, U request, U define, U object, U period, U flags,
                                                       U origin, U interval, U limit) {
   return Record("Request %llx %u %u %u %u %u %u %u %u", Address(handle), request, define, object, period, flags,
                 origin, interval, limit);
 }
-
 #ifndef FAKE_SIMCONNECT_INCOMPLETE
 EXPORT std::int32_t SimConnect_TransmitClientEvent(void* handle, U object, U event, U data, U group, U flags) {
   return Record("Transmit %llx %u %u 0x%x %u 0x%x", Address(handle), object, event, data, group, flags);

@@ -4,7 +4,7 @@
 //   <begin> <end> <result> <window> ADD size=976 id=100 flags=7 callback=1025 icon=48x48 grey tip=VESTREL\nStandby
 // begin and end come from one counter, counted when a request leaves and when
 // its answer is back, so the requests of both threads can be put in order.
-// The icon's tint names the mean colour of its opaque pixels.
+// The icon is named by the mean colour of its opaque pixels.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -23,31 +22,22 @@ std::string DescribeIcon(HICON icon) {
   BITMAP bitmap = {};
   if (icon == nullptr || !GetIconInfo(icon, &info)) return "none";
   GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = bitmap.bmWidth;
-  format.bmiHeader.biHeight = -bitmap.bmHeight;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  std::vector<unsigned char> pixels(4 * static_cast<std::size_t>(bitmap.bmWidth * bitmap.bmHeight));
-  HDC screen = GetDC(nullptr);
-  GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  std::string pixels(bitmap.bmWidthBytes * bitmap.bmHeight, '\0');
+  GetBitmapBits(info.hbmColor, pixels.size(), pixels.data());
   DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
-  long sum[3] = {}, opaque = 0;  // blue, green, red
-  for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
-    if (pixels[i + 3] < 200) continue;
-    for (int c = 0; c < 3; ++c) sum[c] += pixels[i + c];
-    ++opaque;
+  long sum[4] = {};  // blue, green, red, count
+  for (std::size_t i = 0; bitmap.bmBitsPixel == 32 && i + 3 < pixels.size(); i += 4) {
+    const auto* pixel = reinterpret_cast<const unsigned char*>(&pixels[i]);
+    if (pixel[3] < 200) continue;
+    sum[0] += pixel[0], sum[1] += pixel[1], sum[2] += pixel[2], ++sum[3];
   }
-  opaque = std::max(opaque, 1L);
-  const long b = sum[0] / opaque, g = sum[1] / opaque, r = sum[2] / opaque;
-  const char* tint = std::max({r, g, b}) - std::min({r, g, b}) < 30 ? "grey"
-                     : r - b > 60 && g - b > 40                      ? "yellow"
-                     : g - r > 40 && g - b > 25                      ? "green"
-                                                                     : "other";
-  return std::to_string(bitmap.bmWidth) + "x" + std::to_string(bitmap.bmHeight) + " " + tint;
+  const long b = sum[0] / std::max(sum[3], 1L), g = sum[1] / std::max(sum[3], 1L), r = sum[2] / std::max(sum[3], 1L);
+  return std::to_string(bitmap.bmWidth) + "x" + std::to_string(bitmap.bmHeight) +
+         (std::max({r, g, b}) - std::min({r, g, b}) < 30 ? " grey"
+          : r - b > 60 && g - b > 40                     ? " yellow"
+          : g - r > 40 && g - b > 25                     ? " green"
+                                                         : " other");
 }
 
 std::atomic<unsigned> requestClock{0};

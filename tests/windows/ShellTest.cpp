@@ -1,9 +1,11 @@
-// The shipped executable driven from outside, as the notification area and a
-// user would: one start of the shell per behaviour.
+// The shell driven from outside, as the notification area and a user would:
+// one start per behaviour.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,16 @@
 namespace {
 
 constexpr UINT kTrayCallback = WM_USER + 1;
-constexpr WPARAM kAboutCommand = 104, kQuitCommand = 105;
+
+HWND PopupMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return IsWindowVisible(menu) ? menu : nullptr;
+}
+
+HWND AboutBox(HWND owner) {
+  HWND box = FindWindowW(L"#32770", L"Info");
+  return IsWindowVisible(box) && GetWindow(box, GW_OWNER) == owner ? box : nullptr;
+}
 
 TEST(Shell, RunsOncePerSessionAndItsWindowNeverShows) {
   {
@@ -23,16 +34,13 @@ TEST(Shell, RunsOncePerSessionAndItsWindowNeverShows) {
     GetWindowTextW(window, title, 64);
     EXPECT_STREQ(title, L"Vestrel Pelvar Plug-In");
     EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_OVERLAPPEDWINDOW, LONG{WS_OVERLAPPEDWINDOW});
-
     ShellProcess second(L"vestrel-pelvar.exe");
     EXPECT_EQ(second.ExitCode(), 1u) << "a second start ends at once";
     EXPECT_EQ(first.ExitCode(0), STILL_ACTIVE) << "the first runs on";
-    EXPECT_FALSE(IsWindowVisible(window)) << "start-up is long over, and nothing showed it";
-    EXPECT_FALSE(IsZoomed(window));
+    EXPECT_FALSE(IsWindowVisible(window) || IsZoomed(window)) << "start-up is long over, and nothing showed it";
   }
-  // The lock went with the killed instance.
   ShellProcess third(L"vestrel-pelvar.exe");
-  EXPECT_NE(third.WaitForMainWindow(), nullptr);
+  EXPECT_NE(third.WaitForMainWindow(), nullptr) << "the lock outlived the killed instance";
 }
 
 TEST(Shell, TrayMenuOpensAtThePointerOnRightReleaseAndDoubleClickOnly) {
@@ -43,15 +51,13 @@ TEST(Shell, TrayMenuOpensAtThePointerOnRightReleaseAndDoubleClickOnly) {
     PostMessageW(window, kTrayCallback, 100, mouse);
   }
   EXPECT_EQ(WaitFor(PopupMenu, 700), nullptr) << "a single click, a press or a move opened the menu";
-
-  auto openMenu = [&](LPARAM mouse, int x, int y) {
+  auto openMenu = [&](LPARAM mouse, LONG x, LONG y) {
     SetCursorPos(x, y);
     PostMessageW(window, kTrayCallback, 100, mouse);
-    HWND menu = WaitFor(PopupMenu);
     RECT frame = {};
-    GetWindowRect(menu, &frame);
+    GetWindowRect(WaitFor(PopupMenu), &frame);
     EXPECT_EQ(std::vector<LONG>({frame.left, frame.top}), std::vector<LONG>({x, y})) << "menu for " << mouse;
-    return menu;
+    return PopupMenu();
   };
   // "&Info..." by its access key, then "Quit" as the first entry.
   PostMessageW(openMenu(WM_RBUTTONUP, 200, 150), WM_CHAR, L'i', 0);
@@ -59,22 +65,10 @@ TEST(Shell, TrayMenuOpensAtThePointerOnRightReleaseAndDoubleClickOnly) {
   ASSERT_NE(box, nullptr) << "no About box from the menu";
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-
   HWND menu = openMenu(WM_LBUTTONDBLCLK, 300, 250);
   PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_EQ(shell.ExitCode(), 0u);
-}
-
-std::wstring Controls(HWND box) {
-  std::wstring seen;
-  for (HWND control = GetWindow(box, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
-    wchar_t text[64] = {};
-    GetWindowTextW(control, text, 64);
-    seen += std::wstring(text) + L" #" + std::to_wstring(GetDlgCtrlID(control)) + L" style " +
-            std::to_wstring(GetWindowLongW(control, GWL_STYLE) & 0xF) + L"\n";
-  }
-  return seen;
 }
 
 TEST(Shell, AboutBoxOpensByCommandOrAcceleratorAndClosesEveryWay) {
@@ -85,45 +79,99 @@ TEST(Shell, AboutBoxOpensByCommandOrAcceleratorAndClosesEveryWay) {
   PostMessageW(window, WM_COMMAND, 0xFFFF, 0);
   PostMessageW(window, WM_COMMAND, 106, 0);
   PostMessageW(window, WM_TIMER, 1, 0);
-
   struct Way {
     std::vector<BYTE> chord;  // none: the menu's command
-    bool toOkButton;
-    UINT message;
+    UINT message;             // then this to "OK", or to the box itself
     WPARAM wParam;
   };
-  const Way ways[] = {{{}, true, BM_CLICK, 0},
-                      {{VK_MENU, VK_OEM_2}, true, WM_KEYDOWN, VK_RETURN},
-                      {{VK_MENU, VK_SHIFT, VK_OEM_2}, true, WM_KEYDOWN, VK_ESCAPE},
-                      {{}, false, WM_SYSCOMMAND, SC_CLOSE}};
-  for (const Way& way : ways) {
-    if (way.chord.empty()) {
-      PostMessageW(window, WM_COMMAND, kAboutCommand, 0);
-    } else {
-      // Opening the menu brings the hidden window to the front, which gives
-      // its thread the keyboard.
+  for (const Way& way : {Way{{}, BM_CLICK, 0}, Way{{VK_MENU, VK_OEM_2}, WM_KEYDOWN, VK_RETURN},
+                         Way{{VK_MENU, VK_SHIFT, VK_OEM_2}, WM_KEYDOWN, VK_ESCAPE}, Way{{}, WM_SYSCOMMAND, SC_CLOSE}}) {
+    if (way.chord.empty()) PostMessageW(window, WM_COMMAND, 104, 0);
+    if (!way.chord.empty()) {
+      // Opening the menu brings the hidden window to the front: its thread has the keyboard.
       PostMessageW(window, kTrayCallback, 100, WM_RBUTTONUP);
       PostMessageW(WaitFor(PopupMenu), WM_KEYDOWN, VK_ESCAPE, 0);
       ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }));
-      TypeChord(way.chord);
+      for (BYTE key : way.chord) keybd_event(key, 0, 0, 0);
+      for (auto key = way.chord.rbegin(); key != way.chord.rend(); ++key) keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
     }
     HWND box = WaitFor([&] { return AboutBox(window); });
-    ASSERT_NE(box, nullptr) << "way " << &way - ways;
-    if (&way == ways) {
-      // Wine names the icon's resource in its text: 0xFFFF, then group 129.
-      EXPECT_EQ(Controls(box), L"\xFFFF\x81 #-1 style 3\n"
-                               L"VESTREL MSFS Plug-In 0.5.0 #-1 style 0\n"
-                               L"Copyright \u00a9 2025 Vestrel #-1 style 0\n"
-                               L"OK #1 style 1\n");  // the default button
-      GUITHREADINFO focus = {};
-      focus.cbSize = sizeof focus;
-      GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &focus);
-      EXPECT_EQ(GetDlgCtrlID(focus.hwndFocus), IDOK) << "keyboard focus starts on OK";
+    ASSERT_NE(box, nullptr) << "chord of " << way.chord.size() << " keys";
+    std::wstring controls;  // text, identifier, type
+    for (HWND control = GetWindow(box, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+      wchar_t text[64] = {};
+      GetWindowTextW(control, text, 64);
+      controls += text + (L" #" + std::to_wstring(GetDlgCtrlID(control))) + L" type " +
+                  std::to_wstring(GetWindowLongW(control, GWL_STYLE) & 0xF) + L"\n";
     }
-    PostMessageW(way.toOkButton ? GetDlgItem(box, IDOK) : box, way.message, way.wParam, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "way " << &way - ways << " left the box open";
+    // Wine gives the icon, group 129, as its text.
+    EXPECT_EQ(controls, L"\xFFFF\x81 #-1 type 3\nVESTREL MSFS Plug-In 0.5.0 #-1 type 0\n"
+                        L"Copyright \u00a9 2025 Vestrel #-1 type 0\nOK #1 type 1\n");
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof focus;
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &focus);
+    EXPECT_EQ(GetDlgCtrlID(focus.hwndFocus), IDOK) << "keyboard focus starts on OK";
+    PostMessageW(way.message == WM_SYSCOMMAND ? box : GetDlgItem(box, IDOK), way.message, way.wParam, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "message " << way.message << " left the box open";
   }
   EXPECT_EQ(shell.ExitCode(0), STILL_ACTIVE);
+}
+
+// What the shell asks of the notification area, in order, recorded by a build
+// whose only difference is a recording Shell_NotifyIconW. Under Wine there is
+// no panel, so after the standby of start-up every pass shows "waiting".
+struct Request {
+  unsigned begin, end;
+  int result;
+  unsigned long long window;
+  std::string what;
+};
+
+std::vector<Request> ReadTrayLog(const std::string& path) {
+  std::vector<Request> requests;
+  std::ifstream in(path);
+  for (Request r; in >> r.begin >> r.end >> r.result >> std::hex >> r.window >> std::dec && std::getline(in, r.what);) {
+    requests.push_back(r);
+  }
+  // In the order the requests were made, whichever thread made them.
+  std::sort(requests.begin(), requests.end(), [](const Request& a, const Request& b) { return a.begin < b.begin; });
+  return requests;
+}
+
+TEST(TrayRecording, StandbyAtStartThenWaitingOnEveryPassUntilQuitRemovesTheIcon) {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  const std::string log = folder + std::string("vestrel-tray-") + std::to_string(GetCurrentProcessId()) + ".log";
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("VESTREL_TRAY_LOG", log.c_str());
+  ShellProcess shell(L"vestrel-pelvar-traylog.exe");
+  HWND window = shell.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return ReadTrayLog(log).size() >= 4; })) << "the state is not sent on every pass";
+  PostMessageW(window, WM_COMMAND, 105, 0);
+  EXPECT_EQ(shell.ExitCode(), 0u);
+  const std::vector<Request> requests = ReadTrayLog(log);
+  DeleteFileA(log.c_str());
+
+  const std::string record = " size=976 id=100 flags=7 callback=1025 icon=48x48 ";
+  ASSERT_GE(requests.size(), 4u);
+  EXPECT_EQ(requests.front().what, " ADD" + record + "grey tip=VESTREL\\nStandby");
+  const auto removal = std::find_if(requests.begin(), requests.end(), [&](const Request& r) {
+    return r.what == " DELETE" + record + "grey tip=VESTREL\\nStandby";
+  });
+  ASSERT_NE(removal, requests.end()) << "Quit did not remove the icon";
+  EXPECT_EQ(requests.front().result + removal->result, 2) << "the notification area took both";
+  int shownBeforeQuit = 0;
+  for (auto request = requests.begin(); request != requests.end(); ++request) {
+    EXPECT_EQ(request->window, reinterpret_cast<UINT_PTR>(window));
+    if (request == requests.begin() || request == removal) continue;
+    EXPECT_EQ(request->what, " MODIFY" + record + "yellow tip=VESTREL\\nWaiting for Dorvik");
+    // The threads do not wait for each other: a pass may overlap the removal
+    // and land on either side of it, but none after it brings the icon back.
+    if (request->end < removal->begin) shownBeforeQuit += request->result;
+    EXPECT_FALSE(request->begin > removal->end && request->result == 1) << "the icon came back after Quit";
+  }
+  EXPECT_GE(shownBeforeQuit, 2) << "the state is sent again on every pass";
 }
 
 }  // namespace
