@@ -1,9 +1,6 @@
-// A stream of panel reports, simulator messages and losses, run through the
-// supervisor's passes exactly as the bridge runs them, on the fakes of
-// tests/fakes. Every event and lamp report that leaves must be one the
-// bridge can mean, and no handle or connection may be left over.
-//
-// Input, front to back:
+// Panel reports, simulator messages and losses through the supervisor's
+// passes, on the fakes of tests/fakes: every event and lamp report must be
+// one the bridge can mean, and no handle or connection be left over. Input:
 //   flags      bit 0 shift on, bit 1 simulator absent at the start,
 //              bit 2 the first aircraft is raw bits instead of plausible
 //   mode       the mode the panel was last in
@@ -31,12 +28,10 @@ namespace {
 bool plausible = true;
 
 void QueueAircraft(ByteReader& in, bool raw) {
-  const std::uint8_t* bytes;
   if (raw) {
     plausible = false;
-    objectdata::Bytes blocks(100, 0);
-    const std::size_t n = in.Take(blocks.size(), &bytes);
-    std::memcpy(blocks.data(), bytes, n);
+    objectdata::Bytes blocks = in.Bytes(100);
+    blocks.resize(100);
     fakesim::QueueMessage(objectdata::Message(0, objectdata::Bytes(blocks.begin(), blocks.begin() + 56)));
     fakesim::QueueMessage(objectdata::Message(1, objectdata::Bytes(blocks.begin() + 56, blocks.end())));
     return;
@@ -45,51 +40,42 @@ void QueueAircraft(ByteReader& in, bool raw) {
   auto degrees = [&in] { return in.U16() % 3601 / 10.0; };
   fakesim::QueueMessage(objectdata::Definition0({118.0, 121.5, nav(), nav(), degrees(), degrees(), degrees()}));
   const double altitude = in.U16() * 0.5;
-  std::int32_t squawk = 0;
-  for (std::uint16_t digits = in.U16(), at = 0; at < 16; at += 4, digits >>= 3) squawk |= (digits & 7) << at;
-  std::vector<std::int32_t> integers = {squawk};
+  std::vector<std::int32_t> integers = {0};
+  for (std::uint16_t digits = in.U16(), at = 0; at < 16; at += 4, digits >>= 3) integers[0] |= (digits & 7) << at;
   const std::uint8_t flags = in.Byte();
   for (int bit = 0; bit < 6; ++bit) integers.push_back((flags >> bit) & 1);
   fakesim::QueueMessage(objectdata::Definition1(altitude, 0.0, integers));
 }
 
 void CheckEvent(const fakesim::Transmission& t) {
-  FUZZ_CHECK(t.objectId == 0 && t.groupId == 1 && t.flags == 0x10, "event with the wrong object, group or flags",
-             t.eventId);
-  FUZZ_CHECK(ClientEventName(t.eventId) != nullptr && t.eventId > 1 && t.eventId != 9, "an event no command sends",
-             t.eventId);
-  if (t.eventId == 2 || t.eventId == 3) {
-    std::uint32_t hundredths = 0;
-    bool decimal = true;
-    for (std::uint32_t packed = t.data, weight = 1; packed != 0; packed >>= 4, weight *= 10) {
-      decimal = decimal && (packed & 0xF) <= 9;
-      hundredths += (packed & 0xF) * weight;
-    }
-    FUZZ_CHECK(!plausible || (decimal && hundredths >= 10800 && hundredths <= 11795 && hundredths % 5 == 0),
-               "NAV standby off the 50 kHz channels of 108.00-117.95 MHz", t.data);
-  } else if (t.eventId >= 4 && t.eventId <= 6) {
-    FUZZ_CHECK(!plausible || t.data <= 360, "degrees outside 0-360", t.data);
-  } else if (t.eventId == 7) {
-    FUZZ_CHECK((t.data & ~0x7777u) == 0, "squawk not four octal digits", t.data);
-  } else if (t.eventId == 8) {
-    FUZZ_CHECK(static_cast<std::int32_t>(t.data) >= 0, "negative autopilot altitude", t.data);
-  } else {
-    // Knob steps carry 1, key presses 0.
-    const bool knob = (t.eventId >= 10 && t.eventId <= 43) || t.eventId == 103 || t.eventId == 104;
-    FUZZ_CHECK(t.data == (knob ? 1u : 0u), "knob or key event with the wrong data", t.eventId);
+  FuzzCheck(t.objectId == 0 && t.groupId == 1 && t.flags == 0x10 && ClientEventName(t.eventId) != nullptr &&
+                t.eventId > 1 && t.eventId != 9,
+            "an event no command sends, or with the wrong object, group or flags", t.eventId);
+  std::uint32_t hundredths = 0;
+  bool decimal = true;
+  for (std::uint32_t packed = t.data, weight = 1; packed != 0; packed >>= 4, weight *= 10) {
+    decimal = decimal && (packed & 0xF) <= 9;
+    hundredths += (packed & 0xF) * weight;
   }
-}
-
-void CheckState() {
-  FUZZ_CHECK(fakehid::OpenHandles() <= 1, "more than one panel handle open", fakehid::OpenHandles());
-  FUZZ_CHECK(simConnected == (fakesim::OpenConnections() == 1), "connection state out of step",
-             fakesim::OpenConnections());
-  FUZZ_CHECK(fakesim::CallsOnClosedHandles() == 0, "a call on a closed connection", 0);
+  if (t.eventId == 2 || t.eventId == 3) {
+    FuzzCheck(!plausible || (decimal && hundredths >= 10800 && hundredths <= 11795 && hundredths % 5 == 0),
+              "NAV standby off the 50 kHz channels of 108.00-117.95 MHz", t.data);
+  } else if (t.eventId >= 4 && t.eventId <= 6) {
+    FuzzCheck(!plausible || t.data <= 360, "degrees outside 0-360", t.data);
+  } else if (t.eventId == 7) {
+    FuzzCheck((t.data & ~0x7777u) == 0, "squawk not four octal digits", t.data);
+  } else if (t.eventId == 8) {
+    FuzzCheck(static_cast<std::int32_t>(t.data) >= 0, "negative autopilot altitude", t.data);
+  } else {
+    const bool knob = (t.eventId >= 10 && t.eventId <= 43) || t.eventId == 103 || t.eventId == 104;
+    FuzzCheck(t.data == (knob ? 1u : 0u), "a knob step without data 1 or a key without 0", t.eventId);
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool trace = std::getenv("VP_FUZZ_TRACE") != nullptr;
   ResetBridgeState();
   plausible = true;
   ByteReader in(data, size);
@@ -101,44 +87,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fakesim::SetSimulatorRunning(!(flags & 2));
   QueueAircraft(in, flags & 4);
 
-  while (!in.Empty()) {
-    const std::uint8_t* bytes;
-    const std::uint8_t op = in.Byte() % 8;
+  // When the input ends, three more passes handle what is still queued.
+  for (int end = 3; !in.Empty() || end-- > 0;) {
+    const std::uint8_t op = in.Empty() ? 4 : in.Byte() % 8;
+    const std::uint8_t what = op >= 5 ? in.Byte() : 0;
     if (op < 4) {
-      const std::size_t length = in.Take(in.Byte() % 65, &bytes);
-      fakehid::QueueReport(fakehid::Bytes(bytes, bytes + length));
+      fakehid::QueueReport(in.Bytes(in.Byte() % 65));
     } else if (op == 4) {
       SupervisorPass();
+    } else if (op == 5 && (what & 2)) {
+      plausible = false;
+      fakesim::QueueMessage(in.Bytes(in.U16() % 1024));
     } else if (op == 5) {
-      const std::uint8_t from = in.Byte();
-      if (from & 2) {
-        plausible = false;
-        const std::size_t length = in.Take(in.U16() % 1024, &bytes);
-        fakesim::QueueMessage(fakesim::Bytes(bytes, bytes + length));
-      } else {
-        QueueAircraft(in, from & 1);
-      }
+      QueueAircraft(in, what & 1);
     } else if (op == 6) {
-      const std::uint8_t what = in.Byte() % 3;
-      what == 0 ? fakesim::FailNextDispatch() : fakesim::SetSimulatorRunning(what == 2);
+      what % 3 == 0 ? fakesim::FailNextDispatch() : fakesim::SetSimulatorRunning(what % 3 == 2);
     } else {
-      const std::uint8_t what = in.Byte() % 3;
-      what == 0 ? fakehid::Unplug() : what == 1 ? fakehid::PlugIn() : fakehid::QueueReadError();
+      what % 3 == 0 ? fakehid::Unplug() : what % 3 == 1 ? fakehid::PlugIn() : fakehid::QueueReadError();
     }
-    CheckState();
+    FuzzCheck(fakehid::OpenHandles() <= 1, "more than one panel handle open", fakehid::OpenHandles());
+    FuzzCheck(simConnected == (fakesim::OpenConnections() == 1), "connection state out of step", simConnected);
+    FuzzCheck(fakesim::CallsOnClosedHandles() == 0, "a call on a closed connection", 0);
   }
-  // Whatever is still queued is handled the way the bridge would.
-  for (int pass = 0; pass < 3; ++pass) SupervisorPass();
-  CheckState();
 
-  static const bool trace = std::getenv("VP_FUZZ_TRACE") != nullptr;
   for (const fakesim::Transmission& t : fakesim::Transmissions()) {
     const char* name = ClientEventName(t.eventId);
     if (trace) std::fprintf(stderr, "sent %s 0x%x\n", name ? name : "?", static_cast<unsigned>(t.data));
     CheckEvent(t);
   }
   for (const fakehid::Bytes& lamps : fakehid::Writes()) {
-    FUZZ_CHECK(lamps.size() == 2 && lamps[0] == 11 && (lamps[1] & 0xC0) == 0, "malformed lamp report", lamps.size());
+    FuzzCheck(lamps.size() == 2 && lamps[0] == 11 && (lamps[1] & 0xC0) == 0, "malformed lamp report", lamps.size());
   }
   return 0;
 }

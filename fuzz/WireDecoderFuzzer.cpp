@@ -1,14 +1,12 @@
-// The native client's stream decoder, fed a byte stream cut into arbitrary
-// chunks. Whatever the chunks, it must yield exactly the messages that the
-// stream's size fields delimit, in order, and break exactly where a size
-// field is impossible.
-//
-// Input: byte 0 picks the direction (bit 0: the client's requests, 16-byte
-// header; otherwise the server's messages, 12-byte header) and bytes 1-2 a
-// small maximum size when bit 1 is set; bytes 3-4 seed the chunk sizes; the
-// rest is the stream.
+// The native client's stream decoder, fed a byte stream in arbitrary chunks,
+// must yield exactly the messages the stream's size fields delimit, in order,
+// and break exactly where a size is impossible. Input: byte 0 picks the
+// direction (bit 0: client requests, 16-byte header; else server messages,
+// 12-byte header), bytes 1-2 a small maximum size when bit 1 is set, bytes
+// 3-4 seed the chunk sizes; the rest is the stream.
 
-#include <vector>
+#include <algorithm>
+#include <cstring>
 
 #include "fuzz/FuzzInput.h"
 #include "sim/simconnect/Net/WireDecoder.h"
@@ -47,14 +45,10 @@ Outcome Model(const Bytes& stream, std::uint32_t minimum, std::uint32_t maximum)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteReader in(data, size);
   const std::uint8_t mode = in.Byte();
-  const std::uint16_t smallMaximum = in.U16();
-  std::uint32_t chunkState = in.U16();
-  const std::uint8_t* rest;
-  const std::size_t length = in.Take(in.Remaining(), &rest);
-  const Bytes stream(rest, rest + length);
-
   const std::uint32_t minimum = mode & 1 ? simwire::kRequestHeaderSize : simwire::kMessageHeaderSize;
-  const std::uint32_t maximum = mode & 2 ? (smallMaximum < minimum ? minimum : smallMaximum) : simwire::kMaxMessageSize;
+  const std::uint32_t small = in.U16(), maximum = mode & 2 ? std::max(minimum, small) : simwire::kMaxMessageSize;
+  std::uint32_t chunkState = in.U16();
+  const Bytes stream = in.Bytes(size);
   simwire::WireDecoder decoder(minimum, maximum);
 
   Outcome got;
@@ -64,36 +58,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // size, as a socket read would leave it.
     chunkState = chunkState * 1103515245u + 12345u;
     const std::uint32_t r = chunkState >> 16;
-    std::size_t chunk = (r & 7) == 0 ? 1 + r % 4096 : 1 + r % 24;
-    if (chunk > stream.size() - fed) chunk = stream.size() - fed;
+    const std::size_t chunk = std::min<std::size_t>((r & 7) == 0 ? 1 + r % 4096 : 1 + r % 24, stream.size() - fed);
     const Bytes piece(stream.begin() + static_cast<long>(fed), stream.begin() + static_cast<long>(fed + chunk));
     const bool accepted = decoder.Feed(piece.data(), piece.size());
     fed += chunk;
     Bytes message;
     for (simwire::WireDecoder::Status status; (status = decoder.Next(&message)) != simwire::WireDecoder::Status::kNeedMore;) {
       if (status == simwire::WireDecoder::Status::kBroken) {
-        FUZZ_CHECK(decoder.broken() && decoder.BufferedBytes() == 0, "a broken decoder still holds bytes", 0);
+        FuzzCheck(decoder.broken() && decoder.BufferedBytes() == 0, "a broken decoder still holds bytes", 0);
         got.broken = true;
         break;
       }
-      FUZZ_CHECK(message.size() >= minimum && message.size() <= maximum, "message size out of bounds", message.size());
-      FUZZ_CHECK(SizeAt(message, 0) == message.size(), "size field differs from the length", message.size());
+      FuzzCheck(message.size() >= minimum && message.size() <= maximum, "message size out of bounds", message.size());
+      FuzzCheck(SizeAt(message, 0) == message.size(), "size field differs from the length", message.size());
       got.messages.push_back(message);
       taken += message.size();
     }
-    FUZZ_CHECK(accepted || got.broken, "Feed refused bytes of a stream that is not broken", fed);
-    if (got.broken) break;
-    FUZZ_CHECK(decoder.BufferedBytes() == fed - taken, "bytes held differ from bytes fed and not taken", fed);
-    FUZZ_CHECK(decoder.HasPartialMessage() == (decoder.BufferedBytes() > 0), "partial message out of step", fed);
+    FuzzCheck(accepted || got.broken, "Feed refused bytes of a stream that is not broken", fed);
+    FuzzCheck(got.broken || (decoder.BufferedBytes() == fed - taken && decoder.HasPartialMessage() == (fed > taken)),
+              "bytes held out of step with bytes fed and taken", fed);
   }
 
   const Outcome expected = Model(stream, minimum, maximum);
-  FUZZ_CHECK(got.broken == expected.broken, "broken in one reading and not in the other", got.broken);
-  FUZZ_CHECK(got.messages == expected.messages, "messages differ from the stream's own framing", got.messages.size());
+  FuzzCheck(got.broken == expected.broken, "broken in one reading and not in the other", got.broken);
+  FuzzCheck(got.messages == expected.messages, "messages differ from the stream's own framing", got.messages.size());
   if (got.broken) {
-    FUZZ_CHECK(!decoder.Feed("\x10\0\0\0", 4), "a broken decoder took more bytes", 0);
+    FuzzCheck(!decoder.Feed("\x10\0\0\0", 4), "a broken decoder took more bytes", 0);
     decoder.Reset();
-    FUZZ_CHECK(!decoder.broken() && decoder.BufferedBytes() == 0, "Reset left the decoder broken", 0);
+    FuzzCheck(!decoder.broken() && decoder.BufferedBytes() == 0, "Reset left the decoder broken", 0);
   }
   return 0;
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in build-fuzz (or VP_FUZZ_BUILD; clang, ASan +
-# UBSan) and runs each for SECONDS_EACH seconds, starting from the checked-in
-# seeds and the corpus that earlier runs grew in the build folder's corpus/.
-# Exits non-zero as soon as a target crashes or breaks an invariant; the input
-# is saved in its artifacts/ and printed as a reproduction command.
+# UBSan) and runs each for SECONDS_EACH seconds, from the checked-in seeds and
+# the corpus that earlier runs grew in the build folder's corpus/ (seeds are
+# read, never written). Stops at the first crash or broken invariant; the
+# input is saved in the build folder's artifacts/ and a reproduction printed.
 #
 # Usage: fuzz/run-fuzzers.sh SECONDS_EACH|total:SECONDS [extra libFuzzer flags...]
 # (total:N shares N seconds among the targets that were built.)
@@ -13,7 +13,6 @@ source scripts/build-lib.sh
 
 time_spec=${1:?seconds per target, or total:SECONDS}
 shift
-
 export CC=clang CXX=clang++
 build=${VP_FUZZ_BUILD:-build-fuzz}
 configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVP_BUILD_FUZZ=ON -DVP_BUILD_TESTS=OFF \
@@ -21,36 +20,26 @@ configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVP_BUILD_FUZZ=ON -DVP_BUI
 ninja -C "$build" -j2
 
 binaries=("$build"/bin/fuzz_*)
-if [[ $time_spec == total:* ]]; then
-  seconds_each=$(( ${time_spec#total:} / ${#binaries[@]} ))
-else
-  seconds_each=$time_spec
-fi
-
+seconds_each=$time_spec
+[[ $time_spec == total:* ]] && seconds_each=$(( ${time_spec#total:} / ${#binaries[@]} ))
 mkdir -p "$build/artifacts"
-status=0
 for binary in "${binaries[@]}"; do
-  [[ -x "$binary" ]] || continue
-  target=$(basename "$binary")
-  name=${target#fuzz_}
-  corpus=$build/corpus/$name
-  mkdir -p "$corpus"
+  name=$(basename "$binary")
+  name=${name#fuzz_}
+  mkdir -p "$build/corpus/$name"
   seeds=()
   [[ -d fuzz/corpus/$name ]] && seeds=("fuzz/corpus/$name")
-  echo "-- $target: ${seconds_each}s"
-  # Seeds are read, never written: new inputs land in the working corpus.
+  echo "-- fuzz_$name: ${seconds_each}s"
   if ! "$binary" -max_total_time="$seconds_each" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
        -print_final_stats=1 -artifact_prefix="$build/artifacts/$name-" "$@" \
-       "$corpus" "${seeds[@]}" >"$build/$name.log" 2>&1; then
-    status=1
+       "$build/corpus/$name" "${seeds[@]}" >"$build/$name.log" 2>&1; then
     grep -E 'invariant broken|ERROR|runtime error|SUMMARY|Test unit written' "$build/$name.log" || true
-    echo "FAILED: $target (log: $build/$name.log)"
+    echo "FAILED: fuzz_$name (log: $build/$name.log)"
     for artifact in "$build/artifacts/$name"-*; do
       [[ -e "$artifact" ]] && echo "reproduce: VP_FUZZ_TRACE=1 $binary $artifact"
     done
-    break
+    exit 1
   fi
   grep -E '^stat::number_of_executed_units|^Done' "$build/$name.log" | tr '\n' ' '
   echo
 done
-exit $status

@@ -29,14 +29,13 @@ class SupervisorTest : public CoreTest {
     ::testing::internal::CaptureStdout();
   }
   void TearDown() override {
-    ::testing::internal::GetCapturedStdout();
+    if (!output_) ::testing::internal::GetCapturedStdout();
     CoreTest::TearDown();
   }
-  // Everything the passes so far wrote to standard output.
+  // Everything the passes wrote to standard output; ends the capture.
   std::string Output() {
-    output_ += ::testing::internal::GetCapturedStdout();
-    ::testing::internal::CaptureStdout();
-    return output_;
+    output_ = true;
+    return ::testing::internal::GetCapturedStdout();
   }
   void Connect() {
     fakehid::PlugIn();
@@ -44,7 +43,6 @@ class SupervisorTest : public CoreTest {
     SupervisorPass();
     ASSERT_TRUE(deviceOpen && simConnected);
     fakesim::ClearCalls();
-    fakehid::ClearWrites();
   }
   void Replug() {
     fakehid::Unplug();
@@ -56,85 +54,67 @@ class SupervisorTest : public CoreTest {
   std::size_t Count(const char* function) { return fakesim::CallsTo(function).size(); }
 
  private:
-  std::string output_;
-};
-
-struct State {
-  bool panel, simulator;
-  TrayState tray;
-  int panelOpens, simulatorOpens, reads, dispatches;
+  bool output_ = false;
 };
 
 TEST_F(SupervisorTest, EachConnectionStateShowsItsTrayAndPollsWhatItShould) {
-  const State states[] = {
-      {false, false, TrayWaiting, 1, 1, 0, 0},
+  const struct {
+    bool panel, simulator;
+    TrayState tray;
+    int panelOpens, reads;
+    std::size_t simulatorOpens, dispatches;
+  } states[] = {
+      {false, false, TrayWaiting, 1, 0, 1, 0},
       {false, true, TrayWaiting, 1, 0, 0, 0},  // connected, but neither dispatched nor closed
       {true, false, TrayStandby, 0, 1, 1, 0},  // reports still read, so that a loss is noticed
-      {true, true, TrayConnected, 0, 0, 1, 1},
+      {true, true, TrayConnected, 0, 1, 0, 1},
   };
-  for (const State& s : states) {
+  for (const auto& s : states) {
     SCOPED_TRACE(::testing::Message() << "panel " << s.panel << " simulator " << s.simulator);
     ResetBridgeState();
     if (s.panel) fakehid::PlugIn();
     fakesim::SetSimulatorRunning(s.simulator);
+    fakehid::QueueReport(PanelBytes(ModeNav1, kApMaster | kSwap, 1, 1));  // sent only when both are there
     SupervisorPass();
     SupervisorPass();
+    EXPECT_EQ(fakesim::Transmissions().empty(), !(s.panel && s.simulator));
     fakesim::ClearCalls();
     const int opens = fakehid::OpenCalls(), reads = fakehid::ReadCalls();
     SupervisorPass();
-    EXPECT_EQ(deviceOpen, s.panel);
-    EXPECT_EQ(simConnected, s.simulator);
     EXPECT_EQ(faketray::Shown(), std::vector<TrayState>(3, s.tray));
     EXPECT_EQ(fakehid::OpenCalls() - opens, s.panelOpens);
-    EXPECT_EQ(Count("SimConnect_Open"), static_cast<std::size_t>(s.simulatorOpens));
     EXPECT_EQ(fakehid::ReadCalls() - reads, s.reads);
-    EXPECT_EQ(Count("SimConnect_CallDispatch"), static_cast<std::size_t>(s.dispatches));
+    EXPECT_EQ(Count("SimConnect_Open"), s.simulatorOpens);
+    EXPECT_EQ(Count("SimConnect_CallDispatch"), s.dispatches);
     EXPECT_EQ(Count("SimConnect_Close"), 0u);
   }
   EXPECT_EQ(Output(), "");
 }
 
-TEST_F(SupervisorTest, TheFirstPassOpensBothRegistersDispatchesThenReadsAndLightsTheLamps) {
-  fakehid::PlugIn();
-  fakesim::SetSimulatorRunning(true);
-  fakehid::QueueReport(PanelBytes(ModeCom1, 0, 1, 0));
-  fakesim::QueueMessage(Lamps(1, 0, 0));
-  SupervisorPass();
-  EXPECT_TRUE(fakehid::LastHandleNonBlocking());
-  const auto opens = fakesim::CallsTo("SimConnect_Open");
-  ASSERT_EQ(opens.size(), 1u);
-  EXPECT_EQ(opens[0].texts, std::vector<std::string>{"Request Data"});
-  EXPECT_EQ(opens[0].numbers, (std::vector<std::uint32_t>{0, 0, 0, 0}));  // no window, message 0, no event, index 0
-  EXPECT_EQ(Count("SimConnect_MapClientEventToSimEvent"), 104u);
-  const auto& calls = fakesim::Calls();
-  const auto dispatch = std::find_if(calls.begin(), calls.end(), [](const fakesim::Call& c) {
-    return c.function == "SimConnect_CallDispatch" || c.function == "SimConnect_TransmitClientEvent";
-  });
-  EXPECT_EQ(dispatch->function, "SimConnect_CallDispatch");
-  EXPECT_EQ(SentEvents(), (Events{{"COM_RADIO_WHOLE_INC", 1}}));
-  EXPECT_EQ(fakehid::Writes(), (Writes{{11, 0x01}}));
-  EXPECT_EQ(faketray::Shown(), std::vector<TrayState>{TrayConnected});
-}
-
-TEST_F(SupervisorTest, APanelLostInStandbyGoesSilentlyAndOneLostWhileConnectedIsLoggedOnce) {
+TEST_F(SupervisorTest, ALostPanelIsReleasedLoggedOnlyWhenConnectedAndItsStateSurvivesTheReplug) {
   fakehid::PlugIn();
   SupervisorPass();
-  fakehid::Unplug();
+  fakehid::Unplug();  // in standby: silently
   SupervisorPass();
-  EXPECT_FALSE(deviceOpen);
-  EXPECT_EQ(fakehid::OpenHandles(), 0);  // the lost handle is released
   EXPECT_EQ(faketray::Shown().back(), TrayWaiting);
-  EXPECT_EQ(Output(), "");
-
+  EXPECT_EQ(fakehid::OpenHandles(), 0);
   Connect();
-  fakehid::Unplug();
+  fakehid::QueueReport(PanelBytes(ModeNav1, kPush));
+  fakehid::QueueReport(PanelBytes(ModeNav1, kApMaster));
+  SupervisorPass();
+  fakehid::Unplug();  // the release of the key never arrives
   for (int pass = 0; pass < 3; ++pass) SupervisorPass();
-  EXPECT_EQ(Output(), "Connection to Dorvik lost\n");
   EXPECT_TRUE(simConnected);
   EXPECT_EQ(fakehid::OpenHandles(), 0);
   fakehid::PlugIn();
   SupervisorPass();
   EXPECT_EQ(faketray::Shown().back(), TrayConnected);
+  fakesim::ClearCalls();
+  fakehid::QueueReport(PanelBytes(ModeNav1, kApMaster));
+  SupervisorPass();
+  EXPECT_EQ(SentEvents(), (Events{{"AP_MASTER", 0}}));  // a fresh panel holds no keys we know of
+  EXPECT_TRUE(PanelDevice.shift);                        // but mode and shift are kept
+  EXPECT_EQ(Output(), "Connection to Dorvik lost\n");
 }
 
 TEST_F(SupervisorTest, ALostSimulatorIsLoggedClosedAndReopenedWhileReportsReachNobody) {
@@ -146,12 +126,10 @@ TEST_F(SupervisorTest, ALostSimulatorIsLoggedClosedAndReopenedWhileReportsReachN
   const int reads = fakehid::ReadCalls();
   SupervisorPass();
   EXPECT_EQ(fakehid::ReadCalls(), reads);  // a failed dispatch ends the pass
-  EXPECT_EQ(Output(), "Connection to MSFS lost\n");
   const auto closes = fakesim::CallsTo("SimConnect_Close");
   ASSERT_EQ(closes.size(), 1u);
   EXPECT_EQ(closes[0].handle, lost);
   EXPECT_EQ(fakesim::OpenConnections(), 0);
-
   // In standby the reports are read and handled, and reach no simulator.
   fakehid::QueueReport(PanelBytes(ModeNav1, kApMaster | kSwap, 1, 1));
   fakehid::QueueReport(PanelBytes(ModeTransponder, 0, 1, 0));
@@ -159,7 +137,6 @@ TEST_F(SupervisorTest, ALostSimulatorIsLoggedClosedAndReopenedWhileReportsReachN
   EXPECT_EQ(fakehid::PendingReports(), 0u);
   EXPECT_EQ(faketray::Shown().back(), TrayStandby);
   EXPECT_TRUE(fakesim::Transmissions().empty());
-
   fakesim::SetSimulatorRunning(true);
   fakesim::ClearCalls();
   SupervisorPass();
@@ -185,35 +162,37 @@ TEST_F(SupervisorTest, LampsAreWrittenWhenTheyChangeAndAFreshPanelShowsNone) {
   EXPECT_TRUE(fakehid::Writes().empty());
 }
 
-TEST_F(SupervisorTest, AKeyHeldWhenThePanelWasPulledCountsAgainWhileModeAndShiftSurvive) {
-  Connect();
-  fakehid::QueueReport(PanelBytes(ModeNav1, kPush));
-  fakehid::QueueReport(PanelBytes(ModeNav1, kApMaster));
-  SupervisorPass();
-  Replug();  // the release never arrives
-  fakesim::ClearCalls();
-  fakehid::QueueReport(PanelBytes(ModeNav1, kApMaster));
-  SupervisorPass();
-  EXPECT_EQ(SentEvents(), (Events{{"AP_MASTER", 0}}));
-  EXPECT_TRUE(PanelDevice.shift);
-}
-
-// Bytes in, events out, with the aircraft as the simulator reported it: a few
-// reports that need decoding, routing, shift, the mirror and the commands to
-// work together. Each part's own table is elsewhere.
-TEST_F(SupervisorTest, ReportsBecomeEventsFromTheAircraftTheSimulatorReported) {
-  Connect();
+// The first pass with both present opens both, registers, dispatches and
+// only then reads the panel. Then bytes in, events out, with the aircraft as
+// the simulator reported it: a few reports that need decoding, routing,
+// shift, the mirror and the commands to work together (each part's own table
+// is elsewhere).
+TEST_F(SupervisorTest, TheFirstPassConnectsBothAndTurnsReportsIntoEventsFromTheReportedAircraft) {
   fakesim::QueueMessage(objectdata::Definition0({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}));
-  fakesim::QueueMessage(Lamps(0, 0, 0));
+  fakesim::QueueMessage(Lamps(1, 0, 0));
   for (const auto& report :
        {PanelBytes(ModeNav1, 0, +1, 0), PanelBytes(ModeNav1, 0, 0, +1), PanelBytes(ModeCom1, kPush),
         PanelBytes(ModeCom1, 0, +1, 0), PanelBytes(ModeFms2, kSwap, +1, 0), PanelBytes(ModeTransponder, 0, 0, -1)}) {
     fakehid::QueueReport(report);
   }
+  fakehid::PlugIn();
+  fakesim::SetSimulatorRunning(true);
   SupervisorPass();
+  EXPECT_TRUE(fakehid::LastHandleNonBlocking());
+  const auto opens = fakesim::CallsTo("SimConnect_Open");
+  ASSERT_EQ(opens.size(), 1u);
+  EXPECT_EQ(opens[0].texts, std::vector<std::string>{"Request Data"});
+  EXPECT_EQ(opens[0].numbers, (std::vector<std::uint32_t>{0, 0, 0, 0}));  // no window, message 0, no event, index 0
+  EXPECT_EQ(Count("SimConnect_MapClientEventToSimEvent"), 104u);
+  const auto& calls = fakesim::Calls();
+  EXPECT_EQ(std::find_if(calls.begin(), calls.end(), [](const fakesim::Call& c) {
+              return c.function == "SimConnect_CallDispatch" || c.function == "SimConnect_TransmitClientEvent";
+            })->function, "SimConnect_CallDispatch");
   EXPECT_EQ(SentEvents(), (Events{{"NAV1_STBY_SET", 0x11150}, {"NAV1_STBY_SET", 0x11155}, {"HEADING_BUG_SET", 5},
                                   {"MobiFlight.AS430_RNG_Zoom", 1}, {"MobiFlight.AS1000_MFD_RANGE_INC", 1},
                                   {"XPNDR_SET", 0x1177}}));
+  EXPECT_EQ(fakehid::Writes(), (Writes{{11, 0x01}}));
+  EXPECT_EQ(faketray::Shown(), std::vector<TrayState>{TrayConnected});
   // The simulator's next report replaces what the commands stored.
   fakesim::ClearCalls();
   fakesim::QueueMessage(objectdata::Definition0({118.0, 119.0, 112.0, 113.45, 355.0, 90.0, 5.0}));

@@ -10,22 +10,16 @@
 #include "panel/PanelReport.h"
 
 struct hid_device_ {
-  unsigned generation;  // which plug-in it belongs to
-  bool nonBlocking;
+  unsigned generation;  // the plug-in it belongs to
 };
 
 namespace fakehid {
 namespace {
 
-struct QueuedRead {
-  bool error;
-  Bytes bytes;
-};
-
 struct State {
   bool pluggedIn = false;
   unsigned generation = 0;  // bumped by every unplug
-  std::deque<QueuedRead> queue;
+  std::deque<std::pair<bool, Bytes>> queue;  // a read error, or the bytes of a report
   std::vector<Bytes> writes;
   std::set<hid_device*> handles;  // opened and not yet closed
   int openCalls = 0;
@@ -50,8 +44,8 @@ void Unplug() {
   ++S().generation;
   S().queue.clear();
 }
-void QueueReport(const Bytes& bytes) { S().queue.push_back({false, bytes}); }
-void QueueReadError() { S().queue.push_back({true, {}}); }
+void QueueReport(const Bytes& bytes) { S().queue.emplace_back(false, bytes); }
+void QueueReadError() { S().queue.emplace_back(true, Bytes{}); }
 std::size_t PendingReports() { return S().queue.size(); }
 const std::vector<Bytes>& Writes() { return S().writes; }
 void ClearWrites() { S().writes.clear(); }
@@ -65,7 +59,6 @@ bool LastHandleNonBlocking() { return S().lastNonBlocking; }
 using fakehid::S;
 
 int hid_init(void) { return 0; }
-
 int hid_exit(void) { return 0; }
 
 hid_device* hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t* serial_number) {
@@ -73,14 +66,11 @@ hid_device* hid_open(unsigned short vendor_id, unsigned short product_id, const 
   if (!S().pluggedIn || vendor_id != kPanelVendorId || product_id != kPanelProductId || serial_number != nullptr) {
     return nullptr;
   }
-  hid_device* device = new hid_device_{S().generation, false};
-  S().handles.insert(device);
-  return device;
+  return *S().handles.insert(new hid_device_{S().generation}).first;
 }
 
-int hid_set_nonblocking(hid_device* device, int nonblock) {
-  device->nonBlocking = nonblock != 0;
-  S().lastNonBlocking = device->nonBlocking;
+int hid_set_nonblocking(hid_device*, int nonblock) {
+  S().lastNonBlocking = nonblock != 0;
   return 0;
 }
 
@@ -88,11 +78,11 @@ int hid_read(hid_device* device, unsigned char* data, size_t length) {
   ++S().readCalls;
   if (device == nullptr || device->generation != S().generation) return -1;
   if (S().queue.empty()) return 0;
-  fakehid::QueuedRead next = S().queue.front();
+  const auto next = S().queue.front();
   S().queue.pop_front();
-  if (next.error) return -1;
-  const size_t count = std::min(length, next.bytes.size());
-  if (count > 0) std::memcpy(data, next.bytes.data(), count);
+  if (next.first) return -1;
+  const size_t count = std::min(length, next.second.size());
+  if (count > 0) std::memcpy(data, next.second.data(), count);
   return static_cast<int>(count);
 }
 
@@ -103,6 +93,5 @@ int hid_write(hid_device* device, const unsigned char* data, size_t length) {
 }
 
 void hid_close(hid_device* device) {
-  if (device == nullptr || S().handles.erase(device) == 0) return;
-  delete device;
+  if (S().handles.erase(device) != 0) delete device;
 }

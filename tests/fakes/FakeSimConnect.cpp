@@ -52,9 +52,8 @@ std::vector<Call> CallsTo(const std::string& function) {
 
 std::vector<Transmission> Transmissions() {
   std::vector<Transmission> result;
-  for (const Call& call : CallsTo("SimConnect_TransmitClientEvent")) {
-    result.push_back({call.handle, call.numbers[0], call.numbers[1], call.numbers[2], call.numbers[3],
-                      call.numbers[4]});
+  for (const Call& c : CallsTo("SimConnect_TransmitClientEvent")) {
+    result.push_back({c.handle, c.numbers[0], c.numbers[1], c.numbers[2], c.numbers[3], c.numbers[4]});
   }
   return result;
 }
@@ -94,8 +93,7 @@ SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDisp
   while (!S().messages.empty()) {
     const fakesim::Bytes message = S().messages.front();
     S().messages.pop_front();
-    // An exact-size heap copy, so that the sanitizers catch any read past
-    // the received length.
+    // An exact-size heap copy: the sanitizers catch any read past its end.
     std::unique_ptr<unsigned char[]> copy(new unsigned char[message.size() ? message.size() : 1]);
     if (!message.empty()) std::memcpy(copy.get(), message.data(), message.size());
     dispatch(reinterpret_cast<SIMCONNECT_RECV*>(copy.get()), static_cast<SimConnectDword>(message.size()), context);

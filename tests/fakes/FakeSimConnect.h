@@ -24,11 +24,7 @@ struct Call {
 
 struct Transmission {
   SimConnectHandle handle;
-  std::uint32_t objectId;
-  std::uint32_t eventId;
-  std::uint32_t data;
-  std::uint32_t groupId;
-  std::uint32_t flags;
+  std::uint32_t objectId, eventId, data, groupId, flags;
 };
 
 void Reset();

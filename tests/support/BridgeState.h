@@ -1,7 +1,7 @@
 #pragma once
 
-// Process-wide bridge state for tests, benchmarks and tools that drive the
-// core through the fakes. No test framework here.
+// Process-wide bridge state for the tests, benchmarks and fuzzers that drive
+// the core through the fakes. No test framework here.
 
 #include "panel/PanelDevice.h"
 #include "sim/FlightSimInterfaceMSFS.h"
@@ -10,8 +10,7 @@
 #include "tests/fakes/FakeSimConnect.h"
 #include "tests/fakes/RecordingTray.h"
 
-// Puts every piece of process-wide state back to how the program starts, so
-// each test sees a freshly started bridge with its fakes empty.
+// The bridge as the program starts, with its fakes empty.
 inline void ResetBridgeState() {
   fakehid::Reset();
   fakesim::Reset();
@@ -23,19 +22,11 @@ inline void ResetBridgeState() {
   msfs = FlightSimInterfaceMSFS{};
 }
 
-// A bridge with an open simulator connection, for command tests.
+// An open simulator connection, as the supervisor leaves it, for command tests.
 inline void ConnectFakeSimulator() {
   fakesim::SetSimulatorRunning(true);
   SimConnect_Open(&connectionHandle, "Request Data", nullptr, 0, nullptr, 0);
   msfs.connection = &connectionHandle;
   simConnected = true;
-  fakesim::ClearCalls();
-}
-
-// What the supervisor does after losing the simulator: close and forget.
-inline void DisconnectFakeSimulator() {
-  SimConnect_Close(connectionHandle);
-  connectionHandle = nullptr;
-  simConnected = false;
   fakesim::ClearCalls();
 }

@@ -19,8 +19,8 @@ inline std::ostream& operator<<(std::ostream& out, const Sent& sent) {
   return out << sent.event << "=0x" << std::hex << sent.data << std::dec;
 }
 
-// Everything transmitted since the last ClearCalls, checking on the way that
-// each went to the open connection with object 0, group 1 and flags 0x10.
+// Everything transmitted since the last ClearCalls; an event that did not go
+// to object 0 with group 1 and flags 0x10 is marked as such.
 inline std::vector<Sent> SentEvents() {
   std::vector<Sent> result;
   for (const fakesim::Transmission& t : fakesim::Transmissions()) {
