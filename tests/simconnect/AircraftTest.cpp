@@ -38,8 +38,7 @@ const struct {
     {{{"COM2_RADIO_WHOLE_INC", 1}, {"COM_RADIO_FRACT_DEC", 1}},
      "com1_standby=121.47 com2_active=119.00 com2_standby=123.80"},
     {{{"HEADING_BUG_SET", 360}, {"VOR1_SET", 275}, {"VOR2_SET", 185}}, "heading_bug=0 course1=275 course2=185"},
-    {{{"KOHLSMAN_INC", 1}}, "baro=29.93"},
-    {{{"KOHLSMAN_DEC", 1}, {"KOHLSMAN_DEC", 1}}, "baro=29.90"},
+    {{{"KOHLSMAN_INC", 1}, {"KOHLSMAN_DEC", 1}, {"KOHLSMAN_DEC", 1}}, "baro=29.91"},
     {{{"KOHLSMAN_INC", 1}, {"BAROMETRIC_STD_PRESSURE", 0}}, "baro=29.92"},
     {{{"AP_MASTER", 0}, {"AP_PANEL_HEADING_HOLD", 0}, {"AP_PANEL_ALTITUDE_HOLD", 0}},
      "ap_master=1 ap_heading=1 ap_nav1=0 ap_approach=0 ap_altitude=1 ap_vs=0"},
@@ -58,6 +57,13 @@ TEST(StandInAircraft, EventTable) {
     const std::string fields = " " + StateFields(aircraft.state()) + " ";
     EXPECT_NE(fields.find(std::string(" ") + c.shows + " "), std::string::npos) << c.shows << "\n" << fields;
   }
+}
+
+TEST(StandInAircraft, IdentEndsByItselfAfterEighteenSeconds) {
+  Aircraft aircraft;
+  aircraft.Apply("XPNDR_IDENT_ON", 0, Aircraft::Clock::time_point{});
+  EXPECT_TRUE(aircraft.Advance(Aircraft::Clock::time_point{} + std::chrono::seconds(17)).empty());
+  EXPECT_EQ(aircraft.Advance(Aircraft::Clock::time_point{} + std::chrono::seconds(18)).size(), 1u);
 }
 
 }  // namespace

@@ -51,7 +51,6 @@ TEST(MisbehavingPeer, EachLossIsReportedOnceAndTheBridgeConnectsAgain) {
   fakehid::PlugIn();
   ::testing::internal::CaptureStdout();
   ASSERT_TRUE(PassesUntil(true, &server));
-  Transmitted(&server);
   const auto descriptors = OpenFileDescriptors();
   const simwire::Bytes frame = objectdata::Definition0({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0});
   const simwire::Bytes half(frame.begin(), frame.begin() + 50);

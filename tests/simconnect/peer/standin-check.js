@@ -28,10 +28,7 @@ function fail(why) {
   process.exit(1);
 }
 
-function check(condition, what) {
-  if (!condition) fail(what);
-  console.log(`ok: ${what}`);
-}
+const check = (condition, what) => (condition ? console.log(`ok: ${what}`) : fail(what));
 
 async function main() {
   const port = Number((await nextLine('listening on ')).split(':')[1]);
@@ -69,7 +66,7 @@ async function main() {
 
   handle.close();
   check((await nextLine('client: ')) === 'client: disconnected', 'stand-in saw the client leave');
-  standIn.on('exit', (code) => { check(code === 0, 'stand-in quit with 0'); process.exit(0); });
+  standIn.on('exit', (code) => process.exit(code === 0 ? 0 : 1));  // and quits with 0
   standIn.stdin.write('quit\n');
 }
 
