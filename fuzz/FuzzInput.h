@@ -1,8 +1,7 @@
 #pragma once
 
-// Reading a fuzz input front to back, so that hand-written seeds read the way
-// the harness consumes them (past the end every read yields nothing), and
-// failing loudly: libFuzzer saves the input that broke an invariant.
+// A fuzz input read front to back, as hand-written seeds are (past the end
+// every read yields nothing), and a loud failure whose input libFuzzer saves.
 
 #include <cstdint>
 #include <cstdio>

@@ -1,20 +1,16 @@
 // Panel reports, simulator messages and losses through the supervisor's
 // passes, on the fakes of tests/fakes: every event and lamp report must be
 // one the bridge can mean, and no handle or connection be left over. Input:
-//   flags      bit 0 shift on, bit 1 simulator absent at the start,
-//              bit 2 the first aircraft is raw bits instead of plausible
-//   mode       the mode the panel was last in
-//   keys       4 bytes, the key mask of the last report (little-endian)
-//   aircraft   13 bytes plausible or 100 bytes raw
-//   then records, each an opcode byte (taken modulo 8) and its operands:
-//     0-3  a report: length byte (modulo 65), then that many bytes
+//   flags byte: bit 0 shift on, bit 1 simulator absent, bit 2 raw aircraft;
+//   the last mode (1 byte) and keys (4, little-endian); the aircraft, 13
+//   bytes plausible or 100 raw; then records, an opcode byte (modulo 8) and:
+//     0-3  a report: length byte (modulo 65) and that many bytes
 //     4    one supervisor pass
-//     5    from the simulator: flags byte; bit 1: a raw message, 2-byte
-//          length (modulo 1024) and that many bytes; else an aircraft
-//          update, raw bits when bit 0 is set
-//     6    simulator: byte modulo 3: 0 connection lost, 1 stops, 2 starts
-//     7    panel: byte modulo 3: 0 unplugged, 1 plugged in, 2 read error
-// VP_FUZZ_TRACE=1 prints what an input sent, for reading a crash or a seed.
+//     5    from the simulator, a byte: bit 1 a raw message (2-byte length
+//          modulo 1024 and the bytes), else an aircraft (raw when bit 0)
+//     6    simulator, a byte modulo 3: 0 connection lost, 1 stops, 2 starts
+//     7    panel, a byte modulo 3: 0 unplugged, 1 plugged in, 2 read error
+// VP_FUZZ_TRACE=1 prints what an input sent.
 
 #include "fuzz/FuzzInput.h"
 #include "sim/ClientEvents.h"
@@ -51,14 +47,11 @@ void CheckEvent(const fakesim::Transmission& t) {
   FuzzCheck(t.objectId == 0 && t.groupId == 1 && t.flags == 0x10 && ClientEventName(t.eventId) != nullptr &&
                 t.eventId > 1 && t.eventId != 9,
             "an event no command sends, or with the wrong object, group or flags", t.eventId);
-  std::uint32_t hundredths = 0;
-  bool decimal = true;
-  for (std::uint32_t packed = t.data, weight = 1; packed != 0; packed >>= 4, weight *= 10) {
-    decimal = decimal && (packed & 0xF) <= 9;
-    hundredths += (packed & 0xF) * weight;
-  }
+  char digits[12], *end;  // a frequency packs its decimal digits one a nibble: they read as hexadecimal
+  std::snprintf(digits, sizeof digits, "%x", static_cast<unsigned>(t.data));
+  const unsigned long hundredths = std::strtoul(digits, &end, 10);
   if (t.eventId == 2 || t.eventId == 3) {
-    FuzzCheck(!plausible || (decimal && hundredths >= 10800 && hundredths <= 11795 && hundredths % 5 == 0),
+    FuzzCheck(!plausible || (*end == 0 && hundredths >= 10800 && hundredths <= 11795 && hundredths % 5 == 0),
               "NAV standby off the 50 kHz channels of 108.00-117.95 MHz", t.data);
   } else if (t.eventId >= 4 && t.eventId <= 6) {
     FuzzCheck(!plausible || t.data <= 360, "degrees outside 0-360", t.data);

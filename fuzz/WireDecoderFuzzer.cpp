@@ -15,29 +15,12 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-struct Outcome {
-  std::vector<Bytes> messages;
-  bool broken = false;
-};
+using Status = simwire::WireDecoder::Status;
 
 std::uint32_t SizeAt(const Bytes& stream, std::size_t at) {
   std::uint32_t size;
   std::memcpy(&size, stream.data() + at, 4);  // the wire is little-endian, like this machine
   return size;
-}
-
-// The stream's messages by definition: each starts with its size.
-Outcome Model(const Bytes& stream, std::uint32_t minimum, std::uint32_t maximum) {
-  Outcome out;
-  for (std::size_t at = 0; stream.size() - at >= 4;) {
-    const std::uint32_t size = SizeAt(stream, at);
-    out.broken = size < minimum || size > maximum;
-    if (out.broken || stream.size() - at < size) break;
-    out.messages.emplace_back(stream.begin() + static_cast<long>(at), stream.begin() + static_cast<long>(at + size));
-    at += size;
-  }
-  return out;
 }
 
 }  // namespace
@@ -51,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Bytes stream = in.Bytes(size);
   simwire::WireDecoder decoder(minimum, maximum);
 
-  Outcome got;
-  std::size_t fed = 0, taken = 0;
-  while (fed < stream.size() && !got.broken) {
+  std::vector<Bytes> got;
+  bool broken = false;
+  for (std::size_t fed = 0, taken = 0; fed < stream.size() && !broken;) {
     // Mostly short chunks with the odd long one, each in a buffer of its own
     // size, as a socket read would leave it.
     chunkState = chunkState * 1103515245u + 12345u;
@@ -63,26 +46,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool accepted = decoder.Feed(piece.data(), piece.size());
     fed += chunk;
     Bytes message;
-    for (simwire::WireDecoder::Status status; (status = decoder.Next(&message)) != simwire::WireDecoder::Status::kNeedMore;) {
-      if (status == simwire::WireDecoder::Status::kBroken) {
-        FuzzCheck(decoder.broken() && decoder.BufferedBytes() == 0, "a broken decoder still holds bytes", 0);
-        got.broken = true;
-        break;
-      }
+    for (Status status; !broken && (status = decoder.Next(&message)) != Status::kNeedMore;) {
+      broken = status == Status::kBroken;
+      FuzzCheck(!broken || (decoder.broken() && decoder.BufferedBytes() == 0), "a broken decoder holds bytes", 0);
+      if (broken) break;
       FuzzCheck(message.size() >= minimum && message.size() <= maximum, "message size out of bounds", message.size());
       FuzzCheck(SizeAt(message, 0) == message.size(), "size field differs from the length", message.size());
-      got.messages.push_back(message);
+      got.push_back(message);
       taken += message.size();
     }
-    FuzzCheck(accepted || got.broken, "Feed refused bytes of a stream that is not broken", fed);
-    FuzzCheck(got.broken || (decoder.BufferedBytes() == fed - taken && decoder.HasPartialMessage() == (fed > taken)),
+    FuzzCheck(accepted || broken, "Feed refused bytes of a stream that is not broken", fed);
+    FuzzCheck(broken || (decoder.BufferedBytes() == fed - taken && decoder.HasPartialMessage() == (fed > taken)),
               "bytes held out of step with bytes fed and taken", fed);
   }
 
-  const Outcome expected = Model(stream, minimum, maximum);
-  FuzzCheck(got.broken == expected.broken, "broken in one reading and not in the other", got.broken);
-  FuzzCheck(got.messages == expected.messages, "messages differ from the stream's own framing", got.messages.size());
-  if (got.broken) {
+  // The stream's messages by definition: each starts with its size.
+  std::vector<Bytes> expected;
+  bool impossible = false;
+  for (std::size_t at = 0; stream.size() - at >= 4 && !impossible;) {
+    const std::uint32_t length = SizeAt(stream, at);
+    impossible = length < minimum || length > maximum;
+    if (impossible || stream.size() - at < length) break;
+    expected.emplace_back(stream.begin() + static_cast<long>(at), stream.begin() + static_cast<long>(at + length));
+    at += length;
+  }
+  FuzzCheck(broken == impossible, "broken in one reading and not in the other", broken);
+  FuzzCheck(got == expected, "messages differ from the stream's own framing", got.size());
+  if (broken) {
     FuzzCheck(!decoder.Feed("\x10\0\0\0", 4), "a broken decoder took more bytes", 0);
     decoder.Reset();
     FuzzCheck(!decoder.broken() && decoder.BufferedBytes() == 0, "Reset left the decoder broken", 0);

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in build-fuzz (or VP_FUZZ_BUILD; clang, ASan +
-# UBSan) and runs each for SECONDS_EACH seconds, from the checked-in seeds and
-# the corpus that earlier runs grew in the build folder's corpus/ (seeds are
-# read, never written). Stops at the first crash or broken invariant; the
-# input is saved in the build folder's artifacts/ and a reproduction printed.
-#
+# UBSan) and runs each for SECONDS_EACH seconds from the checked-in seeds and
+# the corpus earlier runs grew in the build folder. Stops at the first crash
+# or broken invariant, saving the input and printing how to reproduce it.
 # Usage: fuzz/run-fuzzers.sh SECONDS_EACH|total:SECONDS [extra libFuzzer flags...]
 # (total:N shares N seconds among the targets that were built.)
 set -euo pipefail

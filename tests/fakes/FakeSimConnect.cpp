@@ -25,11 +25,14 @@ State& S() {
   return state;
 }
 
-void Record(const char* function, SimConnectHandle handle, std::vector<std::uint32_t> numbers,
-            std::vector<std::string> texts = {}, float epsilon = 0.0f) {
+SimConnectResult Record(const char* function, SimConnectHandle handle, std::vector<std::uint32_t> numbers,
+                        std::vector<std::string> texts = {}, float epsilon = 0.0f) {
   if (std::string(function) != "SimConnect_Open" && S().open.count(handle) == 0) ++S().closedHandleCalls;
   S().calls.push_back({function, handle, std::move(numbers), std::move(texts), epsilon});
+  return 0;
 }
+
+const char* Text(const char* text) { return text != nullptr ? text : "<null>"; }
 
 }  // namespace
 
@@ -70,7 +73,7 @@ SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, voi
   Record("SimConnect_Open", nullptr,
          {static_cast<std::uint32_t>(window != nullptr), userMessage, static_cast<std::uint32_t>(eventHandle != nullptr),
           configIndex},
-         {name ? name : "<null>"});
+         {fakesim::Text(name)});
   if (!S().running) return fakesim::kFailure;
   *handle = reinterpret_cast<SimConnectHandle>(S().nextHandle);
   S().nextHandle += 0x10;
@@ -103,33 +106,28 @@ SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDisp
 
 SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId,
                                                      const char* eventName) {
-  Record("SimConnect_MapClientEventToSimEvent", handle, {eventId}, {eventName ? eventName : "<null>"});
-  return 0;
+  return Record("SimConnect_MapClientEventToSimEvent", handle, {eventId}, {fakesim::Text(eventName)});
 }
 
 SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
                                                 const char* datumName, const char* unitsName,
                                                 SimConnectDataType datumType, float epsilon, SimConnectDword datumId) {
-  Record("SimConnect_AddToDataDefinition", handle, {defineId, static_cast<std::uint32_t>(datumType), datumId},
-         {datumName ? datumName : "<null>", unitsName ? unitsName : "<null>"}, epsilon);
-  return 0;
+  return Record("SimConnect_AddToDataDefinition", handle, {defineId, static_cast<std::uint32_t>(datumType), datumId},
+                {fakesim::Text(datumName), fakesim::Text(unitsName)}, epsilon);
 }
 
 SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
                                                    SimConnectDword defineId, SimConnectDword objectId,
-                                                   SimConnectDword period, SimConnectDword flags,
-                                                   SimConnectDword origin, SimConnectDword interval,
-                                                   SimConnectDword limit) {
-  Record("SimConnect_RequestDataOnSimObject", handle,
-         {requestId, defineId, objectId, period, flags, origin, interval, limit});
-  return 0;
+                                                   SimConnectDword period, SimConnectDword flags, SimConnectDword origin,
+                                                   SimConnectDword interval, SimConnectDword limit) {
+  return Record("SimConnect_RequestDataOnSimObject", handle,
+                {requestId, defineId, objectId, period, flags, origin, interval, limit});
 }
 
 SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
                                                 SimConnectDword eventId, SimConnectDword data,
                                                 SimConnectDword groupId, SimConnectDword flags) {
-  Record("SimConnect_TransmitClientEvent", handle, {objectId, eventId, data, groupId, flags});
-  return 0;
+  return Record("SimConnect_TransmitClientEvent", handle, {objectId, eventId, data, groupId, flags});
 }
 
 }  // extern "C"

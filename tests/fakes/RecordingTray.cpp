@@ -1,33 +1,28 @@
 #include "tests/fakes/RecordingTray.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace faketray {
 namespace {
-std::mutex& Lock() {
-  static std::mutex lock;
-  return lock;
-}
-std::vector<TrayState>& Log() {
-  static std::vector<TrayState> log;
-  return log;
-}
+struct {
+  std::mutex lock;
+  std::vector<TrayState> shown;
+} tray;
 }  // namespace
 
 void Reset() {
-  std::lock_guard<std::mutex> guard(Lock());
-  Log().clear();
+  std::lock_guard<std::mutex> guard(tray.lock);
+  tray.shown.clear();
 }
-const std::vector<TrayState>& Shown() { return Log(); }
+const std::vector<TrayState>& Shown() { return tray.shown; }
 int CountShown(TrayState state) {
-  std::lock_guard<std::mutex> guard(Lock());
-  int count = 0;
-  for (TrayState shown : Log()) count += shown == state;
-  return count;
+  std::lock_guard<std::mutex> guard(tray.lock);
+  return static_cast<int>(std::count(tray.shown.begin(), tray.shown.end(), state));
 }
 }  // namespace faketray
 
 void ShowTrayState(TrayState state) {
-  std::lock_guard<std::mutex> guard(faketray::Lock());
-  faketray::Log().push_back(state);
+  std::lock_guard<std::mutex> guard(faketray::tray.lock);
+  faketray::tray.shown.push_back(state);
 }
