@@ -34,7 +34,7 @@ for binary in "${binaries[@]}"; do
     grep -E 'invariant broken|ERROR|runtime error|SUMMARY|Test unit written' "$build/$name.log" || true
     echo "FAILED: fuzz_$name (log: $build/$name.log)"
     for artifact in "$build/artifacts/$name"-*; do
-      [[ -e "$artifact" ]] && echo "reproduce: VP_FUZZ_TRACE=1 $binary $artifact"
+      [[ -e "$artifact" ]] && echo "reproduce: $binary $artifact"
     done
     exit 1
   fi

@@ -1,7 +1,6 @@
 #pragma once
 
-// Process-wide bridge state for the tests, benchmarks and fuzzers that drive
-// the core through the fakes. No test framework here.
+// The bridge's process-wide state, for everything that drives it on the fakes.
 
 #include "panel/PanelDevice.h"
 #include "sim/FlightSimInterfaceMSFS.h"
@@ -27,6 +26,5 @@ inline void ConnectFakeSimulator() {
   fakesim::SetSimulatorRunning(true);
   SimConnect_Open(&connectionHandle, "Request Data", nullptr, 0, nullptr, 0);
   msfs.connection = &connectionHandle;
-  simConnected = true;
   fakesim::ClearCalls();
 }

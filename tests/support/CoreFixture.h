@@ -1,7 +1,6 @@
 #pragma once
 
-// What every core test starts from: a freshly started bridge with its fakes
-// empty, and what reached the simulator, as a pilot would read it.
+// A freshly started bridge for every core test, and what reached the simulator.
 
 #include <gtest/gtest.h>
 
@@ -36,9 +35,7 @@ inline std::vector<Sent> SentEvents() {
   std::vector<Sent> result;
   for (const fakesim::Transmission& t : fakesim::Transmissions()) {
     const char* name = ClientEventName(t.eventId);
-    std::string label = name == nullptr ? "<unregistered " + std::to_string(t.eventId) + ">"
-                        : *name == '\0' ? "<private " + std::to_string(t.eventId) + ">"
-                                        : name;
+    std::string label = name != nullptr && *name != '\0' ? name : "<private " + std::to_string(t.eventId) + ">";
     if (t.objectId != 0 || t.groupId != 1 || t.flags != 0x10) label += " <bad arguments>";
     result.push_back({label, t.data});
   }
