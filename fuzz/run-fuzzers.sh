@@ -17,7 +17,8 @@ configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVP_BUILD_FUZZ=ON -DVP_BUI
   -DVP_BUILD_TOOLS=OFF -DVP_BUILD_SHELL=OFF -DVP_BUILD_BENCH=OFF
 ninja -C "$build" -j2
 
-binaries=("$build"/bin/fuzz_*)
+# The targets this build defines: a binary left from an older build is not one.
+binaries=($(ninja -C "$build" -t targets all | sed -n "s|^\(bin/fuzz_[a-z_]*\):.*|$build/\1|p"))
 seconds_each=$time_spec
 [[ $time_spec == total:* ]] && seconds_each=$(( ${time_spec#total:} / ${#binaries[@]} ))
 mkdir -p "$build/artifacts"
