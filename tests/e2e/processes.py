@@ -80,9 +80,6 @@ class Child:
                     return None
                 self._changed.wait(min(left, 0.1))
 
-    def count(self, line):
-        return self.lines.count(line)
-
     def running(self):
         return self.proc.poll() is None
 
@@ -142,7 +139,8 @@ class Window(collections.namedtuple("Window", "id name width height x y depth"))
 
 
 # e.g. '     0x400006 "vestrel-pelvar": ("vestrel-pelvar" "vestrel-pelvar")  22x30+0+0  +617+1'
-_TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)):.*?\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)')
+_TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)):.*?\s(\d+)x(\d+)'
+                        r'[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)')
 
 
 class Desktop:

@@ -119,7 +119,7 @@ def test_simulator_lost(rig):
     rig.start_standin(rig.port)
     rig.wait_connected()
     rig.turn((["mode 3", "outer -1"], "NAV2 standby 113.45 - one outer step", "nav2_standby", "112.45"))
-    assert (rig.bridge.count(MSFS_LOST), rig.bridge.count(DORVIK_LOST)) == (2, 0), "one line per loss"
+    assert (rig.bridge.lines.count(MSFS_LOST), rig.bridge.lines.count(DORVIK_LOST)) == (2, 0), "one line per loss"
 
 
 def test_panel_lost(rig):
@@ -136,5 +136,5 @@ def test_panel_lost(rig):
     rig.panel.send("raw 00", "raw 0000000000ff", "raw " + "ff" * 64, "raw 0000000000017f09")
     rig.turn((["mode 2", "outer 1"], "NAV1 tuned from the replugged panel after odd reports", "nav1_standby",
               "111.50"))
-    assert (rig.bridge.count(DORVIK_LOST), rig.bridge.count(MSFS_LOST)) == (1, 0), "one line per loss"
+    assert (rig.bridge.lines.count(DORVIK_LOST), rig.bridge.lines.count(MSFS_LOST)) == (1, 0), "one line per loss"
     assert rig.bridge.running()

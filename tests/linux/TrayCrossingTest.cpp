@@ -28,18 +28,15 @@ bool ProcessEventsUntil(Condition done, int milliseconds = 10000) {
   return done();
 }
 
-// The committed artwork, read from the source tree rather than from the
-// resources, so a mix-up in the resource file shows.
-QImage CommittedEmblem(const char* name, int size) {
-  return QImage(QStringLiteral(VP_ICON_DIR "/%1-%2.png").arg(QLatin1String(name)).arg(size))
-      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
+// The tooltip, and at every size the committed artwork, read from the source
+// tree rather than from the resources so that a mix-up there shows.
 void ExpectLook(TrayController& tray, const char* emblem, const char* toolTip) {
   EXPECT_EQ(tray.Icon().toolTip(), QString::fromUtf8(toolTip)) << emblem;
   for (int size : {16, 24, 32, 48, 256}) {
     const QImage shown = tray.Icon().icon().pixmap(QSize(size, size)).toImage();
-    EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied), CommittedEmblem(emblem, size))
+    const QImage committed(QStringLiteral(VP_ICON_DIR "/%1-%2.png").arg(QLatin1String(emblem)).arg(size));
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              committed.convertToFormat(QImage::Format_ARGB32_Premultiplied))
         << emblem << " at " << size;
   }
 }

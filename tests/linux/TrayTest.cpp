@@ -38,7 +38,7 @@ TEST(AboutDialog, ShowsTitleProductLineYearAndGreyEmblem) {
   for (QLabel* label : about.findChildren<QLabel*>()) {
     if (!label->text().isEmpty()) texts << label->text();
   }
-  EXPECT_EQ(texts, (QStringList{QStringLiteral("VESTREL MSFS Plug-In 0.5.0"), QStringLiteral("Dorvik panel bridge, 2025")}));
+  EXPECT_EQ(texts, QStringList({"VESTREL MSFS Plug-In 0.5.0", "Dorvik panel bridge, 2025"}));
   const QLabel* emblem = about.findChild<QLabel*>(QStringLiteral("emblem"));
   ASSERT_NE(emblem, nullptr);
   EXPECT_EQ(emblem->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),

@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <hidapi/hidapi.h>
+#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
@@ -39,10 +38,12 @@ TEST(HidShim, CarriesReportsAndLampsBetweenBridgeAndVirtualPanel) {
 
   ChildProcess panel;
   ASSERT_TRUE(panel.Start({VIRTUALPANEL_PATH, "--script", "--socket", socket}));
+  for (int wait = 0; access(socket.c_str(), F_OK) != 0 && wait < 300; ++wait) usleep(10000);
+  EXPECT_EQ(hid_open(0x046D, 0xC52B, nullptr), nullptr) << "nothing but the panel's identity";
   // The bridge tries again every pass; so does this, until the panel listens.
   hid_device* device = nullptr;
   for (int pass = 0; device == nullptr && pass < 300; ++pass) {
-    if ((device = hid_open(0x04D8, 0xE6D6, nullptr)) == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if ((device = hid_open(0x04D8, 0xE6D6, nullptr)) == nullptr) usleep(10000);
   }
   ASSERT_NE(device, nullptr);
   EXPECT_EQ(panel.WaitForLine("bridge"), "bridge connected");
@@ -54,7 +55,7 @@ TEST(HidShim, CarriesReportsAndLampsBetweenBridgeAndVirtualPanel) {
   panel.SendLine("raw 0102030405060708090a");
   EXPECT_EQ(NextReport(device), "00 00 00 00 00 00 00 02");
   EXPECT_EQ(NextReport(device), "00 00 00 00 00 01 00 02");
-  EXPECT_EQ(NextReport(device), "01 02 03 04 05 06 07 08") << "a long report is cut to the reader's buffer, as by hidraw";
+  EXPECT_EQ(NextReport(device), "01 02 03 04 05 06 07 08") << "a long report is cut to the buffer, as by hidraw";
   unsigned char buffer[8];
   EXPECT_EQ(hid_read(device, buffer, sizeof buffer), 0) << "nothing more, and no waiting for it";
 
