@@ -1,8 +1,6 @@
 // A stand-in for the simulator's SimConnect.dll: each of the seven functions
-// the bridge forwards to logs the arguments it received as one line and
-// answers minus the number of calls so far, so a test sees every value that
-// arrived and every answer that went back. Without
-// SimConnect_TransmitClientEvent when FAKE_SIMCONNECT_INCOMPLETE is defined.
+// logs the arguments it received as one line and answers minus the number of
+// calls so far. FAKE_SIMCONNECT_INCOMPLETE leaves one function out.
 
 #include <algorithm>
 #include <cstdint>
@@ -28,9 +26,9 @@ using U = std::uint32_t;
 
 EXPORT const char* FakeSimConnect_Log() { return calls.c_str(); }
 
-EXPORT std::int32_t SimConnect_Open(void** handle, const char* name, void* window, U userMessage, void* event, U config) {
+EXPORT std::int32_t SimConnect_Open(void** handle, const char* name, void* window, U message, void* event, U config) {
   *handle = reinterpret_cast<void*>(std::uintptr_t{0x5C0FFEE});
-  return Record("Open %s %llx %u %llx %u", name, Address(window), userMessage, Address(event), config);
+  return Record("Open %s %llx %u %llx %u", name, Address(window), message, Address(event), config);
 }
 EXPORT std::int32_t SimConnect_Close(void* handle) { return Record("Close %llx", Address(handle)); }
 EXPORT std::int32_t SimConnect_CallDispatch(void* handle, void (*dispatch)(void*, U, void*), void* context) {

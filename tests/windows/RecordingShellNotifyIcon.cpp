@@ -1,16 +1,15 @@
 // Linked into a test build of the shell (vestrel-pelvar-traylog.exe) in place
 // of shell32's Shell_NotifyIconW: passes every tray request on and appends one
 // line to the file named by VESTREL_TRAY_LOG:
-//   <begin> <end> <result> <window> ADD size=976 id=100 flags=7 callback=1025 icon=48x48 grey tip=VESTREL\nStandby
-// begin and end come from one counter, counted when a request leaves and when
-// its answer is back, so the requests of both threads can be put in order.
-// The icon is named by the mean colour of its opaque pixels.
+//   <result> ADD window=main size=976 id=100 flags=7 callback=1025 icon=48x48 grey tip=VESTREL\nStandby
+// The icon is named by the mean colour of its opaque pixels. Requests of both
+// threads pass one at a time, so the log holds them in the order they met the
+// notification area.
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -40,27 +39,23 @@ std::string DescribeIcon(HICON icon) {
                                                          : " other");
 }
 
-std::atomic<unsigned> requestClock{0};
-std::mutex logLock;
-
 BOOL WINAPI RecordingShellNotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
   static const auto real = reinterpret_cast<decltype(&Shell_NotifyIconW)>(
       reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryW(L"shell32.dll"), "Shell_NotifyIconW")));
-  const unsigned begin = ++requestClock;
+  static std::recursive_mutex order;
+  std::lock_guard<std::recursive_mutex> guard(order);
+  static const HWND mainWindow = FindWindowW(L"TRAYICON2", nullptr);  // there by the first request
   const BOOL result = real(message, data);
-  const unsigned end = ++requestClock;
-
   std::string tip;
   for (const wchar_t* c = data->szTip; *c != L'\0'; ++c) tip += *c == L'\n' ? "\\n" : std::string(1, char(*c));
-  const char* name = message == NIM_ADD ? "ADD" : message == NIM_MODIFY ? "MODIFY" : message == NIM_DELETE ? "DELETE" : "OTHER";
+  static const char* const names[] = {"ADD", "MODIFY", "DELETE", "OTHER"};
+  const char* name = names[std::min<DWORD>(message, 3)];  // NIM_ADD, NIM_MODIFY, NIM_DELETE
   wchar_t path[MAX_PATH] = {};
-  std::lock_guard<std::mutex> guard(logLock);
   std::FILE* log = GetEnvironmentVariableW(L"VESTREL_TRAY_LOG", path, MAX_PATH) ? _wfopen(path, L"ab") : nullptr;
   if (log == nullptr) return result;
-  std::fprintf(log, "%u %u %d %llx %s size=%lu id=%u flags=%u callback=%u icon=%s tip=%s\n", begin, end,
-               result ? 1 : 0, static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(data->hWnd)), name,
-               static_cast<unsigned long>(data->cbSize), data->uID, data->uFlags, data->uCallbackMessage,
-               DescribeIcon(data->hIcon).c_str(), tip.c_str());
+  std::fprintf(log, "%d %s window=%s size=%lu id=%u flags=%u callback=%u icon=%s tip=%s\n", result ? 1 : 0, name,
+               data->hWnd == mainWindow ? "main" : "other", static_cast<unsigned long>(data->cbSize), data->uID,
+               data->uFlags, data->uCallbackMessage, DescribeIcon(data->hIcon).c_str(), tip.c_str());
   std::fclose(log);
   return result;
 }

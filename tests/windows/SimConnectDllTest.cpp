@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -34,9 +33,10 @@ const std::pair<std::function<SimConnectResult()>, std::string> kCalls[] = {
                                              0.25f, SIMCONNECT_UNUSED);
      },
      "Define 5c0ffee 1 NAV STANDBY FREQUENCY:1 MHz 4 0.25 4294967295"},
-    {[] { return SimConnect_RequestDataOnSimObject(kHandle, 1, 2, 3, 4, 5, 6, 7, 8); }, "Request 5c0ffee 1 2 3 4 5 6 7 8"},
-    // NAV1 standby to 111.50 MHz, as the bridge sends it.
-    {[] { return SimConnect_TransmitClientEvent(kHandle, 0, 42, 0x11150, 1, SIMCONNECT_EVENT_FLAG_GROUPID_IS_PRIORITY); },
+    {[] { return SimConnect_RequestDataOnSimObject(kHandle, 1, 2, 3, 4, 5, 6, 7, 8); },
+     "Request 5c0ffee 1 2 3 4 5 6 7 8"},
+    // NAV1 standby to 111.50 MHz, as the bridge sends it: the user's aircraft, highest priority.
+    {[] { return SimConnect_TransmitClientEvent(kHandle, 0, 42, 0x11150, 1, 0x10); },
      "Transmit 5c0ffee 0 42 0x11150 1 0x10"},
     {[] { return SimConnect_CallDispatch(kHandle, See, &delivered); }, "Dispatch 5c0ffee"},
     {[] { return SimConnect_Close(kHandle); }, "Close 5c0ffee"},
@@ -47,7 +47,7 @@ TEST(SimConnectDll, ForwardsEveryCallOrFailsThemAllWithoutAUsableLibrary) {
   std::string logged;
   for (std::size_t i = 0; i < std::size(kCalls); ++i) {
     const SimConnectResult result = kCalls[i].first();
-    EXPECT_EQ(result, usable ? -static_cast<SimConnectResult>(i + 1) : std::min(result, -1)) << kCalls[i].second;
+    EXPECT_EQ(result, usable ? -static_cast<SimConnectResult>(i + 1) : (result < 0 ? result : -1)) << kCalls[i].second;
     logged += kCalls[i].second + "\n";
   }
   const auto log = reinterpret_cast<const char* (*)()>(

@@ -14,14 +14,13 @@ ShellProcess::ShellProcess(const wchar_t* fileBesideTest, WORD show, const wchar
     SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     return created;
   }();
-  const std::wstring path = BesideTestProgram(fileBesideTest);
-  std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+  std::wstring commandLine = L"\"" + BesideTestProgram(fileBesideTest) + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = show;
   PROCESS_INFORMATION created = {};
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                       &startup, &created)) {
     return;
   }
@@ -41,12 +40,10 @@ ShellProcess::~ShellProcess() {
 HWND ShellProcess::WaitForMainWindow() {
   return WaitFor(
       [&] {
-        HWND window = nullptr;
+        HWND window = FindWindowW(L"TRAYICON2", nullptr);
         DWORD owner = 0;
-        while ((window = FindWindowExW(nullptr, window, L"TRAYICON2", nullptr)) != nullptr &&
-               (GetWindowThreadProcessId(window, &owner), owner != id_)) {
-        }
-        return window;
+        GetWindowThreadProcessId(window, &owner);
+        return owner == id_ ? window : nullptr;
       },
       15000);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-// Starts a build of the shell as a user would. Every process started here
-// belongs to one job that ends with the test program, so a failed test
-// leaves no instance behind holding the single-instance lock.
+// Starts a build of the shell as a user would, in one job that ends with the
+// test program: no failed test leaves an instance holding the lock behind.
 
 #include <windows.h>
 
