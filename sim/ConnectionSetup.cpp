@@ -4,6 +4,8 @@
 FlightSimInterfaceMSFS msfs;
 
 void FlightSimInterfaceMSFS::Initialize() {
+  definition0Received = false;
+  definition1Received = false;
   if (connection == nullptr) return;
   const SimConnectHandle handle = *connection;
   for (ClientEventId id = 0; id < kClientEventCount; ++id) {

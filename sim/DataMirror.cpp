@@ -49,6 +49,7 @@ void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* /*contex
       msfs.headingBug = ReadFloat64(block + 32);
       msfs.course1 = ReadFloat64(block + 40);
       msfs.course2 = ReadFloat64(block + 48);
+      msfs.definition0Received = true;
       break;
     case 1:
       if (available < kDefinition1BlockSize) return;
@@ -61,6 +62,7 @@ void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* /*contex
       msfs.approachHold = ReadInt32(block + 32);
       msfs.altitudeHold = ReadInt32(block + 36);
       msfs.verticalSpeedHold = ReadInt32(block + 40);
+      msfs.definition1Received = true;
       break;
     default:
       break;
@@ -69,6 +71,8 @@ void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* /*contex
 
 AutopilotLampBits FlightSimInterfaceMSFS::GetAutopilotLamps() {
   AutopilotLampBits bits = 0;
+  // Flags from an earlier connection describe an autopilot that is gone.
+  if (!definition1Received) return bits;
   if (autopilotMaster != 0) bits |= 0x01;
   if (headingHold != 0) bits |= 0x02;
   if (nav1Hold != 0) bits |= 0x04;

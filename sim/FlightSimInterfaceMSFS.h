@@ -31,6 +31,11 @@ class FlightSimInterfaceMSFS final : public FlightSimInterface {
   std::int32_t approachHold = 0;
   std::int32_t altitudeHold = 0;
   std::int32_t verticalSpeedHold = 0;
+  // Whether the open connection has delivered a block of each definition.
+  // Until it has, the mirror holds zeros or the previous connection's
+  // aircraft, and no command computes a value from it.
+  bool definition0Received = false;
+  bool definition1Received = false;
   // Points at the supervisor's variable holding the current connection; the
   // handle behind it is null while no connection is open.
   SimConnectHandle* connection = nullptr;

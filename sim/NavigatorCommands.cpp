@@ -78,7 +78,7 @@ void FlightSimInterfaceMSFS::TurnRangeKnob(UnitSelector unit, std::int8_t outer,
 
 void FlightSimInterfaceMSFS::AdjustAltitude(UnitSelector, std::int8_t outer, std::int8_t inner) {
   if (!IsConnected()) return;
-  if (outer != 0) {
+  if (outer != 0 && definition1Received) {
     double altitude = autopilotAltitude + outer * 100.0;
     if (altitude < 0.0) altitude = 0.0;
     std::int32_t feet;
@@ -95,7 +95,7 @@ void FlightSimInterfaceMSFS::AdjustAltitude(UnitSelector, std::int8_t outer, std
 }
 
 void FlightSimInterfaceMSFS::AdjustTransponder(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
-  if (unit != 1 || !IsConnected()) return;
+  if (unit != 1 || !IsConnected() || !definition1Received) return;
   // Even a malformed code (nibbles above 7) unpacks to at most about 36
   // million, so the sum cannot overflow; the full modulo then yields a valid
   // four-digit code for any count.

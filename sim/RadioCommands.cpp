@@ -113,7 +113,7 @@ double FlightSimInterfaceMSFS::StepNavFrequency(double frequency, double minimum
 }
 
 void FlightSimInterfaceMSFS::TuneNav(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
-  if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  if ((unit != 1 && unit != 2) || !IsConnected() || !definition0Received) return;
   double& standby = unit == 1 ? nav1Standby : nav2Standby;
   const double stepped =
       StepNavFrequency(SnapToNavGrid(standby), kNavMinimum, kNavMaximum, outer, inner, kNavFractionStep);
@@ -126,13 +126,13 @@ void FlightSimInterfaceMSFS::TuneNav(UnitSelector unit, std::int8_t outer, std::
 
 void FlightSimInterfaceMSFS::AdjustHeadingBug(UnitSelector, std::int8_t outer, std::int8_t inner) {
   std::int32_t heading;
-  if (!IsConnected() || !StepDegrees(headingBug, outer, inner, &heading)) return;
+  if (!IsConnected() || !definition0Received || !StepDegrees(headingBug, outer, inner, &heading)) return;
   headingBug = heading;
   Send(kHeadingBugSet, static_cast<SimConnectDword>(heading));
 }
 
 void FlightSimInterfaceMSFS::AdjustCourse(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
-  if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  if ((unit != 1 && unit != 2) || !IsConnected() || !definition0Received) return;
   double& course = unit == 1 ? course1 : course2;
   std::int32_t degrees;
   if (!StepDegrees(course, outer, inner, &degrees)) return;

@@ -24,7 +24,12 @@ void Log(const char* line) {
 void OpenPanel() {
   hid_device* device = hid_open(kPanelVendorId, kPanelProductId, nullptr);
   if (device == nullptr) return;
-  hid_set_nonblocking(device, 1);
+  // A panel left blocking would hold the whole pass inside hid_read until
+  // its next report: no simulator messages, reconnections or tray updates.
+  if (hid_set_nonblocking(device, 1) < 0) {
+    hid_close(device);
+    return;
+  }
   PanelDevice.device = device;
   // A freshly opened panel shows no lamps and holds no keys we know of.
   PanelDevice.lastLamps = 0;
@@ -50,19 +55,20 @@ void OpenSimulator() {
   simConnected = true;
 }
 
+void ShowLamps(AutopilotLampBits lamps) {
+  if (lamps == PanelDevice.lastLamps) return;
+  const unsigned char report[kLampReportSize] = {kLampReportId, lamps};
+  hid_write(PanelDevice.device, report, sizeof report);
+  PanelDevice.lastLamps = lamps;
+}
+
 void LoseSimulator() {
   simConnected = false;
   Log("Connection to MSFS lost\n");
   SimConnect_Close(connectionHandle);
   connectionHandle = nullptr;
-}
-
-void UpdateLamps() {
-  const AutopilotLampBits lamps = PanelDevice.simulator->GetAutopilotLamps();
-  if (lamps == PanelDevice.lastLamps) return;
-  const unsigned char report[kLampReportSize] = {kLampReportId, lamps};
-  hid_write(PanelDevice.device, report, sizeof report);
-  PanelDevice.lastLamps = lamps;
+  // The autopilot those lamps showed went with the simulator.
+  if (deviceOpen) ShowLamps(0);
 }
 
 }  // namespace
@@ -98,7 +104,7 @@ void SupervisorPass() {
     LosePanel();
     return;
   }
-  UpdateLamps();
+  ShowLamps(PanelDevice.simulator->GetAutopilotLamps());
 }
 
 void SupervisorThread() {

@@ -56,7 +56,6 @@ const struct Row {
     {kNav, 1, 113.47, +1, 0, 114.45, {{"NAV1_STBY_SET", 0x11445}}},
     {kNav, 1, 110.50, +1, 0, 111.50, {{"NAV1_STBY_SET", 0x11150}}},
     {kNav, 1, 110.15, 0, -3, 110.00, {{"NAV1_STBY_SET", 0x11000}}},  // a residue below zero is zero
-    {kNav, 1, 0.0, +1, 0, 11.00, {{"NAV1_STBY_SET", 0x1100}}},      // no data yet: wraps once
     {kNav, 1, 110.50, 127, 0, 117.50, {{"NAV1_STBY_SET", 0x11750}}},  // spins count round the band
     {kNav, 1, 110.50, 0, -128, 110.10, {{"NAV1_STBY_SET", 0x11010}}},
     // No five-digit value to send: nothing sent, nothing stored.

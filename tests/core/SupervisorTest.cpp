@@ -146,6 +146,86 @@ TEST_F(SupervisorTest, LampsAreWrittenWhenTheyChangeAndAFreshPanelShowsNone) {
   EXPECT_TRUE(fakehid::Writes().empty());
 }
 
+// Between a (re)open and the connection's first block of a definition the
+// mirror holds zeros or the last flight's aircraft: the commands that would
+// compute from it send nothing, the others go out as usual.
+TEST_F(SupervisorTest, UntilANewConnectionsFirstDataOnlyCommandsThatReadNoMirrorAreSent) {
+  const auto turnEveryKnob = [] {
+    for (const auto& report :
+         {PanelBytes(ModeCom1, 0, +1, 0), PanelBytes(ModeNav1, 0, +1, 0), PanelBytes(ModeNav1, kPush),
+          PanelBytes(ModeNav1, 0, 0, +1), PanelBytes(ModeCom1, kPush), PanelBytes(ModeCom1, 0, +1, 0),
+          PanelBytes(ModeAutopilot, 0, +1, +1), PanelBytes(ModeTransponder, 0, 0, +1),
+          PanelBytes(ModeTransponder, kApMaster)}) {
+      fakehid::QueueReport(report);
+    }
+    fakesim::ClearCalls();
+    SupervisorPass();
+    return SentEvents();
+  };
+  const Events withoutData = {{"COM_RADIO_WHOLE_INC", 1}, {"MobiFlight.C_172_AP_NOSE_UP", 1}, {"AP_MASTER", 0}};
+  Connect();
+  EXPECT_EQ(turnEveryKnob(), withoutData);
+  EXPECT_EQ(msfs.nav1Standby, 0.0);  // left alone
+  fakesim::QueueMessage(objectdata::Definition0({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}));
+  EXPECT_EQ(turnEveryKnob(), (Events{{"COM_RADIO_WHOLE_INC", 1}, {"NAV1_STBY_SET", 0x11150}, {"VOR1_SET", 91},
+                                     {"HEADING_BUG_SET", 5}, {"MobiFlight.C_172_AP_NOSE_UP", 1}, {"AP_MASTER", 0}}));
+  fakesim::QueueMessage(objectdata::Definition1(3000, 0, {0x1200, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(turnEveryKnob(),
+            (Events{{"COM_RADIO_WHOLE_INC", 1}, {"NAV1_STBY_SET", 0x11250}, {"VOR1_SET", 92}, {"HEADING_BUG_SET", 15},
+                    {"AP_ALT_VAR_SET_ENGLISH", 3100}, {"MobiFlight.C_172_AP_NOSE_UP", 1}, {"XPNDR_SET", 0x1201},
+                    {"AP_MASTER", 0}}));
+  CaptureStdout();
+  fakesim::FailNextDispatch();
+  SupervisorPass();
+  SupervisorPass();  // reopened: the mirror still holds the last flight
+  EXPECT_EQ(turnEveryKnob(), withoutData);
+  fakesim::QueueMessage(objectdata::Definition0({118.0, 119.0, 109.0, 113.45, 20.0, 180.0, 5.0}));
+  fakesim::QueueMessage(objectdata::Definition1(8000, 0, {0x7000, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(turnEveryKnob(),
+            (Events{{"COM_RADIO_WHOLE_INC", 1}, {"NAV1_STBY_SET", 0x11000}, {"VOR1_SET", 181}, {"HEADING_BUG_SET", 30},
+                    {"AP_ALT_VAR_SET_ENGLISH", 8100}, {"MobiFlight.C_172_AP_NOSE_UP", 1}, {"XPNDR_SET", 0x7001},
+                    {"AP_MASTER", 0}}));
+  EXPECT_EQ(GetCapturedStdout(), "Connection to MSFS lost\n");
+}
+
+// The lamps show what the connected simulator reports and nothing while none
+// is: dark once on a loss (only if lit), dark after the reopen until the new
+// connection's autopilot data arrives.
+TEST_F(SupervisorTest, LampsGoDarkWithTheSimulatorAndReturnWithTheNewConnectionsData) {
+  CaptureStdout();
+  Connect();
+  fakesim::QueueMessage(Lamps(1, 1, 0));
+  SupervisorPass();
+  fakesim::FailNextDispatch();
+  fakesim::SetSimulatorRunning(false);
+  for (int pass = 0; pass < 3; ++pass) SupervisorPass();
+  fakesim::SetSimulatorRunning(true);
+  for (int pass = 0; pass < 2; ++pass) SupervisorPass();  // reopened, no data yet: the old flags are not shown
+  fakesim::QueueMessage(Lamps(1, 0, 0));
+  SupervisorPass();
+  fakesim::QueueMessage(Lamps(0, 0, 0));
+  SupervisorPass();
+  fakesim::FailNextDispatch();  // nothing lit: nothing to darken
+  SupervisorPass();
+  EXPECT_EQ(fakehid::Writes(), (Writes{{11, 0x03}, {11, 0x00}, {11, 0x01}, {11, 0x00}}));
+  EXPECT_EQ(GetCapturedStdout(), "Connection to MSFS lost\nConnection to MSFS lost\n");
+}
+
+// A panel left blocking would stall every pass inside hid_read.
+TEST_F(SupervisorTest, APanelThatCannotBeMadeNonBlockingIsClosedAndOpenedAgainNextPass) {
+  CaptureStdout();
+  fakehid::PlugIn();
+  fakehid::FailNextNonBlocking();
+  SupervisorPass();
+  EXPECT_FALSE(deviceOpen);
+  EXPECT_EQ(fakehid::OpenHandles(), 0);
+  EXPECT_EQ(faketray::Shown(), std::vector<TrayState>{TrayWaiting});
+  SupervisorPass();
+  EXPECT_TRUE(deviceOpen && fakehid::LastHandleNonBlocking());
+  EXPECT_EQ(fakehid::OpenCalls(), 2);
+  EXPECT_EQ(GetCapturedStdout(), "");
+}
+
 // The first pass with both present opens both, registers, dispatches and
 // only then reads the panel, so the commands start from the aircraft the
 // simulator reported: bytes in, events out, in a few reports that need

@@ -25,6 +25,7 @@ struct State {
   int openCalls = 0;
   int readCalls = 0;
   bool lastNonBlocking = false;
+  bool failNonBlocking = false;
 };
 
 State& S() {
@@ -53,6 +54,7 @@ int OpenHandles() { return static_cast<int>(S().handles.size()); }
 int OpenCalls() { return S().openCalls; }
 int ReadCalls() { return S().readCalls; }
 bool LastHandleNonBlocking() { return S().lastNonBlocking; }
+void FailNextNonBlocking() { S().failNonBlocking = true; }
 
 }  // namespace fakehid
 
@@ -70,6 +72,10 @@ hid_device* hid_open(unsigned short vendor_id, unsigned short product_id, const 
 }
 
 int hid_set_nonblocking(hid_device*, int nonblock) {
+  if (S().failNonBlocking) {
+    S().failNonBlocking = false;
+    return -1;
+  }
   S().lastNonBlocking = nonblock != 0;
   return 0;
 }

@@ -27,5 +27,6 @@ int OpenHandles();                     // handles opened and not yet closed
 int OpenCalls();                       // hid_open calls, successful or not
 int ReadCalls();
 bool LastHandleNonBlocking();
+void FailNextNonBlocking();            // the next hid_set_nonblocking returns -1
 
 }  // namespace fakehid

@@ -21,10 +21,12 @@ inline void ResetBridgeState() {
   msfs = FlightSimInterfaceMSFS{};
 }
 
-// An open simulator connection, as the supervisor leaves it, for command tests.
+// An open simulator connection that has sent both data blocks, for command
+// tests that set the mirror themselves.
 inline void ConnectFakeSimulator() {
   fakesim::SetSimulatorRunning(true);
   SimConnect_Open(&connectionHandle, "Request Data", nullptr, 0, nullptr, 0);
   msfs.connection = &connectionHandle;
+  msfs.definition0Received = msfs.definition1Received = true;
   fakesim::ClearCalls();
 }
