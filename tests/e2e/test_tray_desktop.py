@@ -29,7 +29,8 @@ def open_menu(screen, icon, button=3, repeat=1):
     double-click interval, which makes two single clicks."""
     for _ in range(4 if repeat > 1 else 1):
         screen.click(*icon.centre(), button=button, repeat=repeat)
-        menu = wait_until(lambda: next((w for w in popups(screen, "vestrel-pelvar") if w.height < 200), None), 3)
+        menu = wait_until(lambda: next((w for w in popups(screen, "vestrel-pelvar") if w.height < 200), None),
+                          3 if repeat > 1 else 10)
         if menu is not None:
             assert 40 <= menu.height <= 80, "the menu is %d pixels high, not two entries" % menu.height
             return menu
