@@ -107,10 +107,21 @@ def test_controls(rig):
 
 
 def test_simulator_lost(rig):
-    rig.standin.send("drop")
+    rig.turn((["mode 6", "tap ap"], "AP master on", "ap_master", "1"))
+    assert rig.panel.wait_for("lamps 0x01"), "the AP lamp did not light"
+    # Reconnected to a simulator whose data has not come yet: the lamps stay
+    # dark and a NAV step, which would start from the last flight's value,
+    # waits; once the data flows both follow the aircraft again.
+    rig.standin.send("pause", "drop")
     assert rig.bridge.wait_for(MSFS_LOST), "no '%s' after the drop" % MSFS_LOST
+    assert rig.panel.wait_for("lamps 0x00"), "the lamps still showed an autopilot that was gone"
     rig.wait_connected()
-    rig.turn((["mode 2", "outer 1"], "NAV1 tuned over the new connection", "nav1_standby", "111.50"))
+    rig.panel.send("mode 2", "outer 1")
+    time.sleep(0.5)
+    assert rig.state()["events"] == "1", "an event went out before the new connection's first data"
+    rig.standin.send("resume")
+    assert rig.panel.wait_for("lamps 0x01"), "the lamps did not come back with the new connection's data"
+    rig.turn((["outer 1"], "NAV1 tuned over the new connection", "nav1_standby", "111.50"))
 
     # A new simulator on the same port, as a restarted one would have.
     rig.standin.send("quit")

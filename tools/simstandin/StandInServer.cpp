@@ -76,6 +76,7 @@ class StandIn {
   std::vector<std::unique_ptr<ClientSession>> sessions_;
   Clock::duration framePeriod_;
   bool framesRunning_ = false;
+  bool paused_ = false;  // data held back, as by a simulator still loading a flight
   Clock::time_point nextFrame_;
   std::uint64_t frame_ = 0;
   Clock::time_point lastRedraw_{};
@@ -173,6 +174,8 @@ bool StandIn::Command(const std::string& raw) {
   if (line == "quit") return false;
   if (line == "drop") {
     DropAll();
+  } else if (line == "pause" || line == "resume") {
+    paused_ = line == "pause";
   } else if (line == "state") {
     const std::string state = "state clients=" + std::to_string(OpenedClients()) +
                               " events=" + std::to_string(simulation_.events) + " " +
@@ -181,7 +184,7 @@ bool StandIn::Command(const std::string& raw) {
     std::fputs(state.c_str(), stdout);
     std::fflush(stdout);
   } else {
-    std::fprintf(stderr, "simstandin: unknown command \"%s\" (state, drop, quit)\n", line.c_str());
+    std::fprintf(stderr, "simstandin: unknown command \"%s\" (state, drop, pause, resume, quit)\n", line.c_str());
   }
   return true;
 }
@@ -260,7 +263,7 @@ void StandIn::ServeClient(std::size_t index, short revents, Clock::time_point no
 }
 
 void StandIn::RunFrames(Clock::time_point now) {
-  if (!AnyDataRequests()) {
+  if (paused_ || !AnyDataRequests()) {
     framesRunning_ = false;
     return;
   }

@@ -17,7 +17,7 @@ void Usage() {
       "  --port N    TCP port on 127.0.0.1 (default 500; 0 picks a free one)\n"
       "  --rate HZ   simulation frames per second for data requests (default 30)\n"
       "  --display   draw a live view of the aircraft instead of log lines\n"
-      "commands on stdin: state, drop, quit\n",
+      "commands on stdin: state, drop, pause (hold the data back), resume, quit\n",
       stderr);
 }
 
