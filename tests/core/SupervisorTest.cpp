@@ -199,6 +199,7 @@ TEST_F(SupervisorTest, LampsGoDarkWithTheSimulatorAndReturnWithTheNewConnections
   fakesim::FailNextDispatch();
   fakesim::SetSimulatorRunning(false);
   for (int pass = 0; pass < 3; ++pass) SupervisorPass();
+  EXPECT_EQ(fakehid::Writes(), (Writes{{11, 0x03}, {11, 0x00}}));  // dark while the simulator stays away
   fakesim::SetSimulatorRunning(true);
   for (int pass = 0; pass < 2; ++pass) SupervisorPass();  // reopened, no data yet: the old flags are not shown
   fakesim::QueueMessage(Lamps(1, 0, 0));
