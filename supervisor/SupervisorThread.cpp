@@ -6,7 +6,7 @@
 
 #include <hidapi/hidapi.h>
 
-#include "app/TrayState.h"
+#include "supervisor/TrayState.h"
 #include "panel/PanelDevice.h"
 #include "sim/FlightSimInterfaceMSFS.h"
 

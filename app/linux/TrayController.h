@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
-#include "app/TrayState.h"
+#include "supervisor/TrayState.h"
 
 class AboutDialog;
 

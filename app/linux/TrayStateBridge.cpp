@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "app/TrayState.h"
+#include "supervisor/TrayState.h"
 #include "app/linux/TrayStateRelay.h"
 
 namespace {

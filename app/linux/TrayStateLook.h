@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QString>
 
-#include "app/TrayState.h"
+#include "supervisor/TrayState.h"
 
 // What the tray shows for each connection state: the emblem in grey
 // (standby), yellow (waiting for the panel) or green (connected), in every

@@ -4,7 +4,7 @@
 
 #include <QObject>
 
-#include "app/TrayState.h"
+#include "supervisor/TrayState.h"
 
 class QSocketNotifier;
 

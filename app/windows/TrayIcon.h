@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/TrayState.h"
+#include "supervisor/TrayState.h"
 
 // The one tray icon of the program, in three prepared forms: one record per
 // TrayState, all naming the same owner window and icon identifier, so adding

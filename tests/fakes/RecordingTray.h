@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/TrayState.h"
+#include "supervisor/TrayState.h"
 
 namespace faketray {
 void Reset();

@@ -1,6 +1,6 @@
 #pragma once
 
-// The three connection states the tray icon shows.
+// The three connection states the supervisor reports and the tray icon shows.
 enum TrayState {
   TrayWaiting,    // panel not open
   TrayStandby,    // panel open, simulator not connected
