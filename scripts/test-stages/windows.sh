@@ -19,8 +19,8 @@ fi
 
 # The shell, its tests, and the portable tests of the core that run on the
 # fakes (those of them that the build defines).
-core_test_programs=(core_tests supervisor_thread_tests robustness_tests)
-core_test_labels='core|threads|robustness'
+core_test_programs=(core_tests supervisor_thread_tests)
+core_test_labels='core|threads'
 VP_WINDOWS_TESTS=ON scripts/build-windows.sh vestrel-pelvar windows_tests
 defined=$(ninja -C build-win -t targets all | cut -d: -f1)
 present=()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,12 @@ TEST(ShellResources, MenuTextsAreReadAsUtf8) {
             L"Kontextmen\u00fc{&Datei{Quit=105 &Info...=104 } &Hilfe=65535 } ");
 }
 
-TEST(ShellResources, EachStateIconHoldsFourBitmapSizesAndA256PixelPng) {
+TEST(ShellResources, EachStateHasItsOwnIconOfFourBitmapSizesAndA256PixelPng) {
+  std::set<std::string> smallest;  // one image per state: no two states may share an icon
   for (WORD group : {129, 131, 132}) {
     const std::string directory = Resource(RT_GROUP_ICON, group);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(directory.data());
+    if (directory.size() >= 20) smallest.insert(Resource(RT_ICON, static_cast<WORD>(bytes[18] | bytes[19] << 8)));
     std::string images;
     for (std::size_t at = 6; at + 14 <= directory.size(); at += 14) {
       const auto* entry = reinterpret_cast<const unsigned char*>(&directory[at]);
@@ -56,6 +60,7 @@ TEST(ShellResources, EachStateIconHoldsFourBitmapSizesAndA256PixelPng) {
     }
     EXPECT_EQ(images, "16/32 24/32 32/32 48/32 256/32png ") << "icon group " << group;
   }
+  EXPECT_EQ(smallest.size(), 3u);
 }
 
 TEST(ShellResources, ManifestRunsAsTheInvokerWithoutUiAccess) {
