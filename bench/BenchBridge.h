@@ -17,20 +17,21 @@ inline void Forget() {
   faketray::Reset();
 }
 
-// Both sides connected through a supervisor pass, with NAV 1 on 110.50 and
-// the transponder on 1200.
+// One frame of simulator data: both requests, as the simulator sends them.
+inline objectdata::Bytes Request0() { return objectdata::Definition0({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}); }
+inline objectdata::Bytes Request1() { return objectdata::Definition1(3000.0, 0.0, {0x1200, 1, 1, 0, 0, 0, 0}); }
+
+// Both sides connected through a supervisor pass that also brings the first
+// frame of data (NAV 1 on 110.50, the transponder on 1200), so the commands
+// have a mirror to compute from.
 inline void ConnectBoth() {
   ResetBridgeState();
   fakehid::PlugIn();
   fakesim::SetSimulatorRunning(true);
+  fakesim::QueueMessage(Request0());
+  fakesim::QueueMessage(Request1());
   SupervisorPass();
-  msfs.nav1Standby = 110.50;
-  msfs.transponderCode = 0x1200;
   Forget();
 }
-
-// One frame of simulator data: both requests, as the simulator sends them.
-inline objectdata::Bytes Request0() { return objectdata::Definition0({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}); }
-inline objectdata::Bytes Request1() { return objectdata::Definition1(3000.0, 0.0, {0x1200, 1, 1, 0, 0, 0, 0}); }
 
 }  // namespace bench
