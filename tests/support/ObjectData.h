@@ -11,18 +11,16 @@
 #include <vector>
 
 #include "sim/SimConnect.h"
+#include "sim/simconnect/Net/WireFormat.h"
 
 namespace objectdata {
 
 using Bytes = std::vector<unsigned char>;
 
-// The protocol number the simulator puts in every message header.
-constexpr std::uint32_t kProtocol = 5;
-
 inline Bytes Message(std::uint32_t request, const Bytes& block) {
   Bytes message(kSimObjectDataBlockOffset + block.size(), 0);
   // size, protocol, kind; request, object, definition, flags, entry, out of, count
-  const std::uint32_t header[] = {static_cast<std::uint32_t>(message.size()), kProtocol,
+  const std::uint32_t header[] = {static_cast<std::uint32_t>(message.size()), simwire::kProtocolVersion,
                                   SIMCONNECT_RECV_ID_SIMOBJECT_DATA, request, 0, request, 0, 1, 1, 1};
   std::memcpy(message.data(), header, sizeof header);
   if (!block.empty()) std::memcpy(message.data() + kSimObjectDataBlockOffset, block.data(), block.size());
