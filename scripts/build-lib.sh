@@ -1,5 +1,10 @@
 # Shared by the build and test scripts.
 
+# ccache keys on paths relative to the checkout, so clones and worktrees in
+# other folders share one cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+export CCACHE_NOHASHDIR=1
+
 stage() { printf '\n==== %s ====\n' "$*"; }
 
 # configure DIR [cmake args...]: configures DIR once; later calls reuse it.

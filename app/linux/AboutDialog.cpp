@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "VestrelVersion.h"
 #include "app/linux/TrayStateLook.h"
 
 namespace {
@@ -44,7 +45,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   buttonRow->addWidget(okButton);
 
   auto* texts = new QVBoxLayout;
-  texts->addWidget(PlainLabel(QStringLiteral("VESTREL MSFS Plug-In 0.5.0"), this));
+  texts->addWidget(PlainLabel(QStringLiteral(VP_ABOUT_TITLE), this));
   texts->addWidget(PlainLabel(QStringLiteral("Dorvik panel bridge, 2025"), this));
   texts->addSpacing(8);
   texts->addLayout(buttonRow);
