@@ -25,10 +25,12 @@ bool plausible = true;
 void QueueAircraft(ByteReader& in, bool raw) {
   if (raw) {
     plausible = false;
-    objectdata::Bytes blocks = in.Bytes(100);
-    blocks.resize(100);
-    fakesim::QueueMessage(objectdata::Message(0, objectdata::Bytes(blocks.begin(), blocks.begin() + 56)));
-    fakesim::QueueMessage(objectdata::Message(1, objectdata::Bytes(blocks.begin() + 56, blocks.end())));
+    constexpr std::size_t kSize0 = DataBlockSize(0);
+    constexpr std::size_t kSize1 = DataBlockSize(1);
+    objectdata::Bytes blocks = in.Bytes(kSize0 + kSize1);
+    blocks.resize(kSize0 + kSize1);
+    fakesim::QueueMessage(objectdata::Message(0, objectdata::Bytes(blocks.begin(), blocks.begin() + kSize0)));
+    fakesim::QueueMessage(objectdata::Message(1, objectdata::Bytes(blocks.begin() + kSize0, blocks.end())));
     return;
   }
   auto nav = [&in] { return 108.0 + in.Byte() % 200 * 0.05; };

@@ -45,32 +45,40 @@ void DispatchKnobs(const PanelReport& report, FlightSimInterface& sim) {
   }
 }
 
-// Button for the swap key, or -1 when the key does nothing in this mode.
+// The swap key's action, or -1 when the key does nothing in this mode.
 int SwapKeyButton(std::uint8_t mode, bool shift) {
+  using namespace keyaction;
   switch (mode) {
-    case ModeCom1: return shift ? 34 : 29;
-    case ModeCom2: return shift ? 33 : 30;
-    case ModeNav1: return 31;
-    case ModeNav2: return 32;
-    case ModeAutopilot: return 28;
-    case ModeTransponder: return 35;
+    case ModeCom1: return shift ? kHeadingSync : kCom1Swap;
+    case ModeCom2: return shift ? kStandardPressure : kCom2Swap;
+    case ModeNav1: return kNav1Swap;
+    case ModeNav2: return kNav2Swap;
+    case ModeAutopilot: return kAutopilotFlightLevelChange;
+    case ModeTransponder: return kTransponderIdent;
     default: return -1;  // navigator modes use the key for range; others have none
   }
 }
 
 struct FunctionKey {
   std::uint32_t mask;
-  int navigator1;  // button in ModeFms1
-  int navigator2;  // button in ModeFms2
-  int otherModes;  // button elsewhere, -1 for none
+  int navigator1;  // action in ModeFms1
+  int navigator2;  // action in ModeFms2
+  int otherModes;  // action elsewhere, -1 for none
 };
 
 // In the order the keys are tested: autopilot keys first, then the keys that
 // only navigators have.
 constexpr FunctionKey kFunctionKeys[] = {
-    {1u << 14, 5, 16, 22}, {1u << 15, 6, 17, 23}, {1u << 16, 7, 18, 24}, {1u << 17, 8, 19, 25},
-    {1u << 18, 9, 20, 26}, {1u << 19, 10, 21, 27}, {1u << 4, 1, 12, -1},  {1u << 5, 2, 13, -1},
-    {1u << 6, 3, 14, -1},  {1u << 7, 4, 15, -1},
+    {1u << 14, keyaction::kNavigator1Cdi, keyaction::kNavigator2Cdi, keyaction::kAutopilotMaster},
+    {1u << 15, keyaction::kNavigator1Obs, keyaction::kNavigator2Obs, keyaction::kAutopilotHeading},
+    {1u << 16, keyaction::kNavigator1Message, keyaction::kNavigator2Message, keyaction::kAutopilotNav},
+    {1u << 17, keyaction::kNavigator1FlightPlan, keyaction::kNavigator2FlightPlan, keyaction::kAutopilotApproach},
+    {1u << 18, keyaction::kNavigator1Vnav, keyaction::kNavigator2Vnav, keyaction::kAutopilotAltitude},
+    {1u << 19, keyaction::kNavigator1Procedure, keyaction::kNavigator2Procedure, keyaction::kAutopilotVerticalSpeed},
+    {1u << 4, keyaction::kNavigator1DirectTo, keyaction::kNavigator2DirectTo, -1},
+    {1u << 5, keyaction::kNavigator1Menu, keyaction::kNavigator2Menu, -1},
+    {1u << 6, keyaction::kNavigator1Clear, keyaction::kNavigator2Clear, -1},
+    {1u << 7, keyaction::kNavigator1Enter, keyaction::kNavigator2Enter, -1},
 };
 
 }  // namespace
@@ -84,9 +92,9 @@ void HandlePanelReport(const PanelReport& report) {
 
   if (pressed & kKnobPush) {
     if (mode == ModeFms1) {
-      sim.PressButton(0);
+      sim.PressButton(keyaction::kNavigator1KnobPush);
     } else if (mode == ModeFms2) {
-      sim.PressButton(11);
+      sim.PressButton(keyaction::kNavigator2KnobPush);
     } else {
       PanelDevice.shift = !PanelDevice.shift;
     }

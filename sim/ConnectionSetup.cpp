@@ -1,4 +1,5 @@
 #include "sim/ClientEvents.h"
+#include "sim/DataDefinitions.h"
 #include "sim/FlightSimInterfaceMSFS.h"
 
 FlightSimInterfaceMSFS msfs;
@@ -13,10 +14,10 @@ void FlightSimInterfaceMSFS::Initialize() {
     if (name != nullptr) SimConnect_MapClientEventToSimEvent(handle, id, name);
   }
   for (const DataDefinitionEntry& entry : kDataDefinitionEntries) {
-    SimConnect_AddToDataDefinition(handle, entry.definition, entry.variable, entry.unit,
-                                   static_cast<SimConnectDataType>(entry.dataType), 0.0f, SIMCONNECT_UNUSED);
+    SimConnect_AddToDataDefinition(handle, entry.definition, entry.variable, entry.unit, entry.type, 0.0f,
+                                   SIMCONNECT_UNUSED);
   }
-  for (SimConnectDword request = 0; request < 2; ++request) {
+  for (SimConnectDword request = 0; request < kDataDefinitionCount; ++request) {
     SimConnect_RequestDataOnSimObject(handle, request, request, SIMCONNECT_OBJECT_ID_USER,
                                       SIMCONNECT_PERIOD_SIM_FRAME, 0, 0, 0, 0);
   }

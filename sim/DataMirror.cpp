@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "sim/ClientEvents.h"
+#include "sim/DataDefinitions.h"
 #include "sim/FlightSimInterfaceMSFS.h"
 
 namespace {
@@ -37,36 +37,19 @@ void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* /*contex
   if (ReadDword(bytes + 8) != SIMCONNECT_RECV_ID_SIMOBJECT_DATA) return;
   if (length < kSimObjectDataRequestOffset + 4) return;
 
-  const unsigned char* block = bytes + kSimObjectDataBlockOffset;
+  const SimConnectDword request = ReadDword(bytes + kSimObjectDataRequestOffset);
+  if (request >= kDataDefinitionCount) return;
   const SimConnectDword available = length > kSimObjectDataBlockOffset ? length - kSimObjectDataBlockOffset : 0;
-  switch (ReadDword(bytes + kSimObjectDataRequestOffset)) {
-    case 0:
-      if (available < kDefinition0BlockSize) return;
-      msfs.com1Standby = ReadFloat64(block + 0);
-      msfs.com2Standby = ReadFloat64(block + 8);
-      msfs.nav1Standby = ReadFloat64(block + 16);
-      msfs.nav2Standby = ReadFloat64(block + 24);
-      msfs.headingBug = ReadFloat64(block + 32);
-      msfs.course1 = ReadFloat64(block + 40);
-      msfs.course2 = ReadFloat64(block + 48);
-      msfs.definition0Received = true;
-      break;
-    case 1:
-      if (available < kDefinition1BlockSize) return;
-      msfs.autopilotAltitude = ReadFloat64(block + 0);
-      msfs.autopilotVerticalSpeed = ReadFloat64(block + 8);
-      msfs.transponderCode = ReadInt32(block + 16);
-      msfs.autopilotMaster = ReadInt32(block + 20);
-      msfs.headingHold = ReadInt32(block + 24);
-      msfs.nav1Hold = ReadInt32(block + 28);
-      msfs.approachHold = ReadInt32(block + 32);
-      msfs.altitudeHold = ReadInt32(block + 36);
-      msfs.verticalSpeedHold = ReadInt32(block + 40);
-      msfs.definition1Received = true;
-      break;
-    default:
-      break;
+  if (available < DataBlockSize(request)) return;
+
+  const unsigned char* field = bytes + kSimObjectDataBlockOffset;
+  for (const DataDefinitionEntry& entry : kDataDefinitionEntries) {
+    if (entry.definition != request) continue;
+    if (entry.float64 != nullptr) msfs.*entry.float64 = ReadFloat64(field);
+    if (entry.int32 != nullptr) msfs.*entry.int32 = ReadInt32(field);
+    field += DataEntrySize(entry);
   }
+  (request == 0 ? msfs.definition0Received : msfs.definition1Received) = true;
 }
 
 AutopilotLampBits FlightSimInterfaceMSFS::GetAutopilotLamps() {

@@ -7,8 +7,52 @@
 // distinguish units.
 typedef std::uint8_t UnitSelector;
 
-// Key action 0..35; see the button table of the simulator implementation.
+// Key action 0..35, named below; larger values do nothing.
 typedef std::uint32_t ButtonId;
+
+// The key actions the panel asks for, shared by the panel's dispatch and
+// the simulator's table of what each one sends.
+namespace keyaction {
+enum Action : ButtonId {
+  kNavigator1KnobPush = 0,
+  kNavigator1DirectTo,
+  kNavigator1Menu,
+  kNavigator1Clear,
+  kNavigator1Enter,
+  kNavigator1Cdi,
+  kNavigator1Obs,
+  kNavigator1Message,
+  kNavigator1FlightPlan,
+  kNavigator1Vnav,
+  kNavigator1Procedure,
+  kNavigator2KnobPush = 11,
+  kNavigator2DirectTo,
+  kNavigator2Menu,
+  kNavigator2Clear,
+  kNavigator2Enter,
+  kNavigator2Cdi,
+  kNavigator2Obs,
+  kNavigator2Message,
+  kNavigator2FlightPlan,
+  kNavigator2Vnav,
+  kNavigator2Procedure,
+  kAutopilotMaster = 22,
+  kAutopilotHeading,
+  kAutopilotNav,
+  kAutopilotApproach,
+  kAutopilotAltitude,
+  kAutopilotVerticalSpeed,
+  kAutopilotFlightLevelChange = 28,
+  kCom1Swap = 29,
+  kCom2Swap,
+  kNav1Swap,
+  kNav2Swap,
+  kStandardPressure = 33,
+  kHeadingSync = 34,
+  kTransponderIdent = 35,
+  kCount
+};
+}  // namespace keyaction
 
 // Bit 0 autopilot master, 1 heading hold, 2 NAV 1 hold, 3 approach hold,
 // 4 altitude hold, 5 vertical-speed hold; bits 6 and 7 are zero.

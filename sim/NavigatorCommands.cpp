@@ -4,37 +4,86 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "sim/ClientEvents.h"
 #include "sim/FlightSimInterfaceMSFS.h"
 #include "sim/SafeConvert.h"
 
 namespace {
 
-enum : SimConnectDword {
-  kTransponderSet = 7,
-  kAutopilotAltitudeSet = 8,
-  kNoseUp = 103,
-  kNoseDown = 104,
-};
-
 // A GPS event and its glass-cockpit twin, sent together.
 struct EventPair {
-  SimConnectDword gps;
-  SimConnectDword glass;
+  ClientEvent gps;
+  ClientEvent glass;
 };
 
 // [unit - 1][clockwise ? 0 : 1]
-constexpr EventPair kOuterKnobPairs[2][2] = {{{20, 32}, {21, 33}}, {{26, 38}, {27, 39}}};
-constexpr EventPair kInnerKnobPairs[2][2] = {{{22, 34}, {23, 35}}, {{28, 40}, {29, 41}}};
-constexpr EventPair kRangePairs[2][2] = {{{24, 36}, {25, 37}}, {{30, 42}, {31, 43}}};
+constexpr EventPair kOuterKnobPairs[2][2] = {{{kGps1OuterRight, kPfdOuterInc}, {kGps1OuterLeft, kPfdOuterDec}},
+                                             {{kGps2OuterRight, kMfdOuterInc}, {kGps2OuterLeft, kMfdOuterDec}}};
+constexpr EventPair kInnerKnobPairs[2][2] = {{{kGps1InnerRight, kPfdInnerInc}, {kGps1InnerLeft, kPfdInnerDec}},
+                                             {{kGps2InnerRight, kMfdInnerInc}, {kGps2InnerLeft, kMfdInnerDec}}};
+constexpr EventPair kRangePairs[2][2] = {{{kGps1RangeZoomIn, kPfdRangeInc}, {kGps1RangeZoomOut, kPfdRangeDec}},
+                                         {{kGps2RangeZoomIn, kMfdRangeInc}, {kGps2RangeZoomOut, kMfdRangeDec}}};
 
-// Events of each key action; 0 as the second event means none (event 0 is
-// never sent by a key).
-constexpr EventPair kButtonEvents[36] = {
-    {44, 66}, {45, 67}, {46, 68}, {47, 69}, {48, 70}, {49, 71}, {50, 72}, {51, 73}, {52, 74},
-    {53, 75}, {54, 76}, {55, 77}, {56, 78}, {57, 79}, {58, 80}, {59, 81}, {60, 82}, {61, 83},
-    {62, 84}, {63, 85}, {64, 86}, {65, 87}, {95, 0},  {96, 0},  {97, 0},  {98, 0},  {99, 0},
-    {100, 0}, {102, 0}, {88, 0},  {89, 0},  {90, 0},  {91, 0},  {92, 0},  {93, 0},  {94, 0},
+// What each key action sends: one event, or a navigator's GPS event and its
+// glass-cockpit twin.
+struct KeyActionEvents {
+  keyaction::Action action;
+  ClientEvent first;
+  bool paired;
+  ClientEvent second;
 };
+
+constexpr KeyActionEvents Pair(keyaction::Action action, ClientEvent gps, ClientEvent glass) {
+  return {action, gps, true, glass};
+}
+constexpr KeyActionEvents Single(keyaction::Action action, ClientEvent event) { return {action, event, false, event}; }
+
+constexpr KeyActionEvents kKeyActionEvents[keyaction::kCount] = {
+    Pair(keyaction::kNavigator1KnobPush, kGps1KnobPush, kPfdKnobPush),
+    Pair(keyaction::kNavigator1DirectTo, kGps1DirectTo, kPfdDirectTo),
+    Pair(keyaction::kNavigator1Menu, kGps1Menu, kPfdMenu),
+    Pair(keyaction::kNavigator1Clear, kGps1Clear, kPfdClear),
+    Pair(keyaction::kNavigator1Enter, kGps1Enter, kPfdEnter),
+    Pair(keyaction::kNavigator1Cdi, kGps1Cdi, kPfdPrivateCdi),
+    Pair(keyaction::kNavigator1Obs, kGps1Obs, kPfdPrivateObs),
+    Pair(keyaction::kNavigator1Message, kGps1Message, kPfdPrivateMessage),
+    Pair(keyaction::kNavigator1FlightPlan, kGps1FlightPlan, kPfdFlightPlan),
+    Pair(keyaction::kNavigator1Vnav, kGps1Vnav, kPfdPrivateVnav),
+    Pair(keyaction::kNavigator1Procedure, kGps1Procedure, kPfdProcedure),
+    Pair(keyaction::kNavigator2KnobPush, kGps2KnobPush, kMfdKnobPush),
+    Pair(keyaction::kNavigator2DirectTo, kGps2DirectTo, kMfdDirectTo),
+    Pair(keyaction::kNavigator2Menu, kGps2Menu, kMfdMenu),
+    Pair(keyaction::kNavigator2Clear, kGps2Clear, kMfdClear),
+    Pair(keyaction::kNavigator2Enter, kGps2Enter, kMfdEnter),
+    Pair(keyaction::kNavigator2Cdi, kGps2Cdi, kMfdPrivateCdi),
+    Pair(keyaction::kNavigator2Obs, kGps2Obs, kMfdPrivateObs),
+    Pair(keyaction::kNavigator2Message, kGps2Message, kMfdPrivateMessage),
+    Pair(keyaction::kNavigator2FlightPlan, kGps2FlightPlan, kMfdFlightPlan),
+    Pair(keyaction::kNavigator2Vnav, kGps2Vnav, kMfdPrivateVnav),
+    Pair(keyaction::kNavigator2Procedure, kGps2Procedure, kMfdProcedure),
+    Single(keyaction::kAutopilotMaster, kAutopilotMaster),
+    Single(keyaction::kAutopilotHeading, kAutopilotHeadingHold),
+    Single(keyaction::kAutopilotNav, kAutopilotNav1Hold),
+    Single(keyaction::kAutopilotApproach, kAutopilotApproachHold),
+    Single(keyaction::kAutopilotAltitude, kAutopilotAltitudeHold),
+    Single(keyaction::kAutopilotVerticalSpeed, kAutopilotVerticalSpeedHold),
+    Single(keyaction::kAutopilotFlightLevelChange, kAutopilotFlightLevelChange),
+    Single(keyaction::kCom1Swap, kCom1Swap),
+    Single(keyaction::kCom2Swap, kCom2Swap),
+    Single(keyaction::kNav1Swap, kNav1Swap),
+    Single(keyaction::kNav2Swap, kNav2Swap),
+    Single(keyaction::kStandardPressure, kStandardPressure),
+    Single(keyaction::kHeadingSync, kHeadingSync),
+    Single(keyaction::kTransponderIdent, kTransponderIdent),
+};
+
+constexpr bool IndexedByAction() {
+  for (ButtonId i = 0; i < keyaction::kCount; ++i) {
+    if (kKeyActionEvents[i].action != i) return false;
+  }
+  return true;
+}
+static_assert(IndexedByAction(), "the row of each key action stands at its number");
 
 // Transponder codes are four octal digits, one per nibble (BCO16).
 std::uint32_t UnpackOctalNibbles(std::uint32_t code) {
@@ -88,9 +137,9 @@ void FlightSimInterfaceMSFS::AdjustAltitude(UnitSelector, std::int8_t outer, std
     }
   }
   if (inner > 0) {
-    Send(kNoseUp, 1);
+    Send(kAutopilotNoseUp, 1);
   } else if (inner < 0) {
-    Send(kNoseDown, 1);
+    Send(kAutopilotNoseDown, 1);
   }
 }
 
@@ -108,8 +157,8 @@ void FlightSimInterfaceMSFS::AdjustTransponder(UnitSelector unit, std::int8_t ou
 }
 
 void FlightSimInterfaceMSFS::PressButton(ButtonId button) {
-  if (button >= sizeof kButtonEvents / sizeof kButtonEvents[0]) return;
-  const EventPair& events = kButtonEvents[button];
-  Send(events.gps, 0);
-  if (events.glass != 0) Send(events.glass, 0);
+  if (button >= keyaction::kCount) return;
+  const KeyActionEvents& events = kKeyActionEvents[button];
+  Send(events.first, 0);
+  if (events.paired) Send(events.second, 0);
 }

@@ -3,20 +3,19 @@
 #include <cmath>
 #include <cstdint>
 
+#include "sim/ClientEvents.h"
 #include "sim/FlightSimInterfaceMSFS.h"
 #include "sim/SafeConvert.h"
 
 namespace {
 
-enum : SimConnectDword {
-  kNav1StandbySet = 2,
-  kNav2StandbySet = 3,
-  kHeadingBugSet = 4,
-  kVor1Set = 5,
-  kVor2Set = 6,
-  kKohlsmanInc = 10,
-  kKohlsmanDec = 11,
-  kComWholeInc = 12,  // COM 2's four events follow COM 1's at +4
+// The four tuning events of a COM radio, in the order TuneCom sends them.
+struct ComTuningEvents {
+  ClientEvent wholeInc, wholeDec, fractionInc, fractionDec;
+};
+constexpr ComTuningEvents kComTuning[2] = {
+    {kCom1WholeInc, kCom1WholeDec, kCom1FractionInc, kCom1FractionDec},
+    {kCom2WholeInc, kCom2WholeDec, kCom2FractionInc, kCom2FractionDec},
 };
 
 constexpr double kNavMinimum = 108.0;
@@ -70,14 +69,14 @@ bool StepDegrees(double degrees, std::int8_t outer, std::int8_t inner, std::int3
 
 void FlightSimInterfaceMSFS::TuneCom(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
   if ((unit != 1 && unit != 2) || !IsConnected()) return;
-  const SimConnectDword base = kComWholeInc + (unit == 2 ? 4 : 0);
+  const ComTuningEvents& events = kComTuning[unit - 1];
   // Widened so that -128 steps count as 128 events.
   const int wholeSteps = outer;
   const int fractionSteps = inner;
-  for (int i = 0; i < wholeSteps; ++i) Send(base + 0, 1);
-  for (int i = 0; i < -wholeSteps; ++i) Send(base + 1, 1);
-  for (int i = 0; i < fractionSteps; ++i) Send(base + 2, 1);
-  for (int i = 0; i < -fractionSteps; ++i) Send(base + 3, 1);
+  for (int i = 0; i < wholeSteps; ++i) Send(events.wholeInc, 1);
+  for (int i = 0; i < -wholeSteps; ++i) Send(events.wholeDec, 1);
+  for (int i = 0; i < fractionSteps; ++i) Send(events.fractionInc, 1);
+  for (int i = 0; i < -fractionSteps; ++i) Send(events.fractionDec, 1);
 }
 
 double FlightSimInterfaceMSFS::StepNavFrequency(double frequency, double minimum, double maximum,

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "sim/DataDefinitions.h"
 #include "sim/SimConnect.h"
 #include "sim/simconnect/Net/WireFormat.h"
 
@@ -44,13 +45,35 @@ inline Bytes Concat(Bytes a, const Bytes& b) {
   return a;
 }
 
+// The data block of `definition` laid out as its entries declare, from one
+// number per entry in entry order; values beyond the entries follow as 8-byte
+// floats, for messages longer than their block.
+inline Bytes Block(std::uint32_t definition, const std::vector<double>& values) {
+  Bytes block;
+  std::size_t next = 0;
+  for (const DataDefinitionEntry& entry : kDataDefinitionEntries) {
+    if (entry.definition != definition) continue;
+    const double value = next < values.size() ? values[next] : 0.0;
+    ++next;
+    if (entry.type == SIMCONNECT_DATATYPE_FLOAT64) {
+      block = Concat(block, Float64s({value}));
+    } else {
+      block = Concat(block, Int32s({static_cast<std::int32_t>(value)}));
+    }
+  }
+  if (next < values.size()) block = Concat(block, Float64s({values.begin() + next, values.end()}));
+  return block;
+}
+
 // Definition 0: COM 1/2, NAV 1/2 standby (MHz), heading bug, course 1/2 (degrees).
-inline Bytes Definition0(const std::vector<double>& values) { return Message(0, Float64s(values)); }
+inline Bytes Definition0(const std::vector<double>& values) { return Message(0, Block(0, values)); }
 
 // Definition 1: autopilot altitude (ft) and vertical speed (ft/min), then the
 // transponder code (BCO16) and the six autopilot flags.
 inline Bytes Definition1(double altitude, double verticalSpeed, const std::vector<std::int32_t>& integers) {
-  return Message(1, Concat(Float64s({altitude, verticalSpeed}), Int32s(integers)));
+  std::vector<double> values = {altitude, verticalSpeed};
+  values.insert(values.end(), integers.begin(), integers.end());
+  return Message(1, Block(1, values));
 }
 
 }  // namespace objectdata
