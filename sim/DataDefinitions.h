@@ -53,9 +53,7 @@ constexpr DataDefinitionEntry kDataDefinitionEntries[] = {
 
 constexpr SimConnectDword kDataDefinitionCount = 2;
 
-constexpr std::uint32_t DataEntrySize(const DataDefinitionEntry& entry) {
-  return entry.type == SIMCONNECT_DATATYPE_FLOAT64 ? 8 : 4;
-}
+constexpr std::uint32_t DataEntrySize(const DataDefinitionEntry& entry) { return SimConnectDataTypeSize(entry.type); }
 
 // Bytes of the data block of `definition`: its entries back to back.
 constexpr std::uint32_t DataBlockSize(SimConnectDword definition) {

@@ -17,15 +17,61 @@ typedef std::uint32_t SimConnectDword;
 
 #define SIMCONNECT_SUCCEEDED(result) ((result) >= 0)
 
-// Data types of a data definition entry.
+// Data types of a data definition entry. The bridge registers only INT32
+// and FLOAT64; the stand-in serves any of them.
 enum SimConnectDataType : std::uint32_t {
   SIMCONNECT_DATATYPE_INT32 = 1,
+  SIMCONNECT_DATATYPE_INT64 = 2,
+  SIMCONNECT_DATATYPE_FLOAT32 = 3,
   SIMCONNECT_DATATYPE_FLOAT64 = 4,
+  SIMCONNECT_DATATYPE_STRING8 = 5,
+  SIMCONNECT_DATATYPE_STRING32 = 6,
+  SIMCONNECT_DATATYPE_STRING64 = 7,
+  SIMCONNECT_DATATYPE_STRING128 = 8,
+  SIMCONNECT_DATATYPE_STRING256 = 9,
+  SIMCONNECT_DATATYPE_STRING260 = 10,
 };
+
+// Bytes one value of `type` takes in a data block; 0 for the types that have
+// no fixed size (or that this code does not know).
+constexpr std::uint32_t SimConnectDataTypeSize(std::uint32_t type) {
+  switch (type) {
+    case SIMCONNECT_DATATYPE_INT32:
+    case SIMCONNECT_DATATYPE_FLOAT32:
+      return 4;
+    case SIMCONNECT_DATATYPE_INT64:
+    case SIMCONNECT_DATATYPE_FLOAT64:
+    case SIMCONNECT_DATATYPE_STRING8:
+      return 8;
+    case SIMCONNECT_DATATYPE_STRING32:
+      return 32;
+    case SIMCONNECT_DATATYPE_STRING64:
+      return 64;
+    case SIMCONNECT_DATATYPE_STRING128:
+      return 128;
+    case SIMCONNECT_DATATYPE_STRING256:
+      return 256;
+    case SIMCONNECT_DATATYPE_STRING260:
+      return 260;
+    default:
+      return 0;
+  }
+}
+
+// How often a data request sends its block.
+enum SimConnectPeriod : SimConnectDword {
+  SIMCONNECT_PERIOD_NEVER = 0,
+  SIMCONNECT_PERIOD_ONCE = 1,
+  SIMCONNECT_PERIOD_VISUAL_FRAME = 2,
+  SIMCONNECT_PERIOD_SIM_FRAME = 3,
+  SIMCONNECT_PERIOD_SECOND = 4,
+};
+
+// Data request flag: send a block only when it differs from the last one.
+constexpr SimConnectDword SIMCONNECT_DATA_REQUEST_FLAG_CHANGED = 1;
 
 constexpr SimConnectDword SIMCONNECT_UNUSED = 0xFFFFFFFFu;
 constexpr SimConnectDword SIMCONNECT_OBJECT_ID_USER = 0;
-constexpr SimConnectDword SIMCONNECT_PERIOD_SIM_FRAME = 3;
 constexpr SimConnectDword SIMCONNECT_GROUP_PRIORITY_HIGHEST = 1;
 constexpr SimConnectDword SIMCONNECT_EVENT_FLAG_GROUPID_IS_PRIORITY = 0x10;
 

@@ -16,8 +16,6 @@ constexpr std::size_t kMostMappedEvents = 4096;
 constexpr std::size_t kMostDatums = 4096;
 constexpr std::size_t kMostRequests = 256;
 
-enum Period : std::uint32_t { kNever = 0, kOnce = 1, kVisualFrame = 2, kSimFrame = 3, kSecond = 4 };
-constexpr std::uint32_t kFlagChanged = 1;
 
 template <typename Integer>
 Integer Saturate(double value) {
@@ -139,7 +137,7 @@ void ClientSession::HandleTransmit(const simwire::ClientRequest& request, Clock:
 
 void ClientSession::HandleDefinition(const simwire::ClientRequest& request) {
   const std::uint32_t type = request.numbers[1];
-  if (simwire::DataTypeSize(type) == 0) {
+  if (SimConnectDataTypeSize(type) == 0) {
     Exception(simwire::kExceptionInvalidDataType, request.serial, 4);
     return;
   }
@@ -159,7 +157,7 @@ void ClientSession::HandleDataRequest(const simwire::ClientRequest& request) {
     Exception(simwire::kExceptionUnrecognizedId, request.serial, 2);
     return;
   }
-  if (request.numbers[3] == kNever) {
+  if (request.numbers[3] == SIMCONNECT_PERIOD_NEVER) {
     requests_.erase(requestId);
     return;
   }
@@ -192,20 +190,20 @@ std::vector<unsigned char> ClientSession::Block(const std::vector<Datum>& defini
   for (const Datum& datum : definition) {
     const double value = simulation_->aircraft.Read(datum.name, datum.units);
     switch (datum.type) {
-      case simwire::kDataInt32:
+      case SIMCONNECT_DATATYPE_INT32:
         writer.U32(static_cast<std::uint32_t>(Saturate<std::int32_t>(value)));
         break;
-      case simwire::kDataInt64:
+      case SIMCONNECT_DATATYPE_INT64:
         writer.U64(static_cast<std::uint64_t>(Saturate<std::int64_t>(value)));
         break;
-      case simwire::kDataFloat32:
+      case SIMCONNECT_DATATYPE_FLOAT32:
         writer.F32(static_cast<float>(value));
         break;
-      case simwire::kDataFloat64:
+      case SIMCONNECT_DATATYPE_FLOAT64:
         writer.F64(value);
         break;
       default:  // texts: the aircraft has none to tell
-        block.insert(block.end(), simwire::DataTypeSize(datum.type), 0);
+        block.insert(block.end(), SimConnectDataTypeSize(datum.type), 0);
         break;
     }
   }
@@ -219,10 +217,10 @@ bool ClientSession::Due(DataRequest* request, std::uint64_t frame) const {
     request->started = true;
     request->firstFrame = frame;
   }
-  if (request->period == kSecond) {
+  if (request->period == SIMCONNECT_PERIOD_SECOND) {
     const auto framesPerSecond = static_cast<std::uint64_t>(simulation_->framesPerSecond);
     if ((frame - request->firstFrame) % framesPerSecond != 0) return false;
-  } else if (request->period != kOnce && request->period != kVisualFrame && request->period != kSimFrame) {
+  } else if (request->period != SIMCONNECT_PERIOD_ONCE && request->period != SIMCONNECT_PERIOD_VISUAL_FRAME && request->period != SIMCONNECT_PERIOD_SIM_FRAME) {
     return false;
   }
   const std::uint64_t index = request->periodsSeen++;
@@ -237,20 +235,20 @@ void ClientSession::Frame(std::uint64_t frame) {
     if (Due(&request, frame)) {
       const std::vector<Datum>& definition = definitions_[request.defineId];
       std::vector<unsigned char> block = Block(definition);
-      const bool unchanged = (request.flags & kFlagChanged) != 0 && request.sent > 0 && block == request.lastBlock;
+      const bool unchanged = (request.flags & SIMCONNECT_DATA_REQUEST_FLAG_CHANGED) != 0 && request.sent > 0 && block == request.lastBlock;
       if (!unchanged) {
-        simwire::SimObjectData fields;
-        fields.requestId = it->first;
-        fields.objectId = request.objectId;
-        fields.defineId = request.defineId;
-        fields.flags = request.flags;
-        fields.entryNumber = 1;
-        fields.outOf = 1;
-        fields.defineCount = static_cast<std::uint32_t>(definition.size());
+        SIMCONNECT_RECV_SIMOBJECT_DATA fields{};
+        fields.dwRequestID = it->first;
+        fields.dwObjectID = request.objectId;
+        fields.dwDefineID = request.defineId;
+        fields.dwFlags = request.flags;
+        fields.dwentrynumber = 1;
+        fields.dwoutof = 1;
+        fields.dwDefineCount = static_cast<std::uint32_t>(definition.size());
         simwire::EncodeSimObjectData(&outgoing_, protocol_, fields, block.data(), block.size());
         request.lastBlock = std::move(block);
         ++request.sent;
-        finished = request.period == kOnce || (request.limit != 0 && request.sent >= request.limit);
+        finished = request.period == SIMCONNECT_PERIOD_ONCE || (request.limit != 0 && request.sent >= request.limit);
       }
     }
     it = finished ? requests_.erase(it) : std::next(it);

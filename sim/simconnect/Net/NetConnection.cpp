@@ -67,7 +67,7 @@ NetConnection::State NetConnection::Advance(Clock::time_point now) {
       // Anything but the open answer (an exception for a version the
       // simulator does not speak, say) means it will not serve us.
       if (!simwire::IsWellFormedMessage(message_.data(), message_.size()) ||
-          simwire::MessageKind(message_.data()) != simwire::kMessageOpen) {
+          simwire::MessageKind(message_.data()) != SIMCONNECT_RECV_ID_OPEN) {
         Fail();
         break;
       }

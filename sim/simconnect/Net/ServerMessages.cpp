@@ -18,16 +18,16 @@ void FinishMessage(Bytes* out, std::size_t start) {
 
 std::uint32_t MinimumSize(std::uint32_t kind) {
   switch (kind) {
-    case kMessageOpen:
+    case SIMCONNECT_RECV_ID_OPEN:
       return kOpenMessageSize;
-    case kMessageException:
+    case SIMCONNECT_RECV_ID_EXCEPTION:
       return kExceptionMessageSize;
-    case kMessageQuit:
+    case SIMCONNECT_RECV_ID_QUIT:
       return kQuitMessageSize;
-    case kMessageEvent:
+    case SIMCONNECT_RECV_ID_EVENT:
       return kEventMessageSize;
-    case kMessageSimObjectData:
-      return kSimObjectDataHeaderSize;
+    case SIMCONNECT_RECV_ID_SIMOBJECT_DATA:
+      return kSimObjectDataBlockOffset;
     default:
       return kMessageHeaderSize;
   }
@@ -40,7 +40,7 @@ bool HasKind(const unsigned char* bytes, std::size_t size, std::uint32_t kind) {
 }  // namespace
 
 void EncodeOpenReply(Bytes* out, std::uint32_t protocol, const OpenReply& reply) {
-  const std::size_t start = BeginMessage(out, protocol, kMessageOpen);
+  const std::size_t start = BeginMessage(out, protocol, SIMCONNECT_RECV_ID_OPEN);
   ByteWriter writer(out);
   writer.Text(reply.applicationName, kNameFieldSize);
   for (std::uint32_t v : reply.applicationVersion) writer.U32(v);
@@ -50,27 +50,27 @@ void EncodeOpenReply(Bytes* out, std::uint32_t protocol, const OpenReply& reply)
 }
 
 void EncodeException(Bytes* out, std::uint32_t protocol, const ExceptionReport& report) {
-  const std::size_t start = BeginMessage(out, protocol, kMessageException);
+  const std::size_t start = BeginMessage(out, protocol, SIMCONNECT_RECV_ID_EXCEPTION);
   ByteWriter(out).U32(report.exception).U32(report.serial).U32(report.index);
   FinishMessage(out, start);
 }
 
 void EncodeQuit(Bytes* out, std::uint32_t protocol) {
-  const std::size_t start = BeginMessage(out, protocol, kMessageQuit);
+  const std::size_t start = BeginMessage(out, protocol, SIMCONNECT_RECV_ID_QUIT);
   FinishMessage(out, start);
 }
 
-void EncodeSimObjectData(Bytes* out, std::uint32_t protocol, const SimObjectData& fields, const void* block,
-                         std::size_t blockSize) {
-  const std::size_t start = BeginMessage(out, protocol, kMessageSimObjectData);
+void EncodeSimObjectData(Bytes* out, std::uint32_t protocol, const SIMCONNECT_RECV_SIMOBJECT_DATA& fields,
+                         const void* block, std::size_t blockSize) {
+  const std::size_t start = BeginMessage(out, protocol, SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
   ByteWriter(out)
-      .U32(fields.requestId)
-      .U32(fields.objectId)
-      .U32(fields.defineId)
-      .U32(fields.flags)
-      .U32(fields.entryNumber)
-      .U32(fields.outOf)
-      .U32(fields.defineCount)
+      .U32(fields.dwRequestID)
+      .U32(fields.dwObjectID)
+      .U32(fields.dwDefineID)
+      .U32(fields.dwFlags)
+      .U32(fields.dwentrynumber)
+      .U32(fields.dwoutof)
+      .U32(fields.dwDefineCount)
       .Bytes(block, blockSize);
   FinishMessage(out, start);
 }
@@ -85,34 +85,11 @@ bool IsWellFormedMessage(const unsigned char* bytes, std::size_t size) {
   return size >= MinimumSize(MessageKind(bytes));
 }
 
-bool DecodeOpenReply(const unsigned char* bytes, std::size_t size, OpenReply* reply) {
-  if (!HasKind(bytes, size, kMessageOpen) || reply == nullptr) return false;
-  const unsigned char* field = bytes + kMessageHeaderSize;
-  reply->applicationName = std::string(ReadText(field, kNameFieldSize));
-  for (int i = 0; i < 4; ++i) reply->applicationVersion[i] = ReadU32(field + kNameFieldSize + 4 * i);
-  for (int i = 0; i < 4; ++i) reply->simConnectVersion[i] = ReadU32(field + kNameFieldSize + 16 + 4 * i);
-  return true;
-}
-
 bool DecodeException(const unsigned char* bytes, std::size_t size, ExceptionReport* report) {
-  if (!HasKind(bytes, size, kMessageException) || report == nullptr) return false;
+  if (!HasKind(bytes, size, SIMCONNECT_RECV_ID_EXCEPTION) || report == nullptr) return false;
   report->exception = ReadU32(bytes + 12);
   report->serial = ReadU32(bytes + 16);
   report->index = ReadU32(bytes + 20);
-  return true;
-}
-
-bool DecodeSimObjectData(const unsigned char* bytes, std::size_t size, SimObjectData* data) {
-  if (!HasKind(bytes, size, kMessageSimObjectData) || data == nullptr) return false;
-  data->requestId = ReadU32(bytes + 12);
-  data->objectId = ReadU32(bytes + 16);
-  data->defineId = ReadU32(bytes + 20);
-  data->flags = ReadU32(bytes + 24);
-  data->entryNumber = ReadU32(bytes + 28);
-  data->outOf = ReadU32(bytes + 32);
-  data->defineCount = ReadU32(bytes + 36);
-  data->block = bytes + kSimObjectDataHeaderSize;
-  data->blockSize = size - kSimObjectDataHeaderSize;
   return true;
 }
 

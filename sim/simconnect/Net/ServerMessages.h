@@ -28,24 +28,14 @@ struct ExceptionReport {
   std::uint32_t index = 0;   // which argument of it, or 0xFFFFFFFF
 };
 
-struct SimObjectData {
-  std::uint32_t requestId = 0;
-  std::uint32_t objectId = 0;
-  std::uint32_t defineId = 0;
-  std::uint32_t flags = 0;
-  std::uint32_t entryNumber = 0;
-  std::uint32_t outOf = 0;
-  std::uint32_t defineCount = 0;
-  const unsigned char* block = nullptr;  // points into the decoded message
-  std::size_t blockSize = 0;
-};
-
 // Each encoder appends one complete message; `protocol` goes into the header.
 void EncodeOpenReply(Bytes* out, std::uint32_t protocol, const OpenReply& reply);
 void EncodeException(Bytes* out, std::uint32_t protocol, const ExceptionReport& report);
 void EncodeQuit(Bytes* out, std::uint32_t protocol);
-void EncodeSimObjectData(Bytes* out, std::uint32_t protocol, const SimObjectData& fields, const void* block,
-                         std::size_t blockSize);
+// The fields after the header come from `fields` (its header and dwData are
+// not used), then the block.
+void EncodeSimObjectData(Bytes* out, std::uint32_t protocol, const SIMCONNECT_RECV_SIMOBJECT_DATA& fields,
+                         const void* block, std::size_t blockSize);
 
 // Header fields of a message of at least kMessageHeaderSize bytes.
 std::uint32_t MessageSize(const unsigned char* bytes);
@@ -60,8 +50,6 @@ bool IsWellFormedMessage(const unsigned char* bytes, std::size_t size);
 
 // Field decoders for well-formed messages of the matching kind; false when the
 // message is of another kind or too short.
-bool DecodeOpenReply(const unsigned char* bytes, std::size_t size, OpenReply* reply);
 bool DecodeException(const unsigned char* bytes, std::size_t size, ExceptionReport* report);
-bool DecodeSimObjectData(const unsigned char* bytes, std::size_t size, SimObjectData* data);
 
 }  // namespace simwire

@@ -18,7 +18,7 @@
 namespace simwire {
 
 constexpr std::uint32_t kRequestHeaderSize = 16;
-constexpr std::uint32_t kMessageHeaderSize = 12;
+constexpr std::uint32_t kMessageHeaderSize = sizeof(SIMCONNECT_RECV);
 
 // No message this program sends or expects comes near this; anything larger
 // is treated as a broken stream rather than buffered.
@@ -40,16 +40,9 @@ enum RequestKind : std::uint32_t {
   kRequestDataOnSimObject = 0x0E,
 };
 
-// Message kinds sent by the server: the dwID of SIMCONNECT_RECV, as the
-// bridge's client interface numbers them.
-enum MessageKind : std::uint32_t {
-  kMessageNull = SIMCONNECT_RECV_ID_NULL,
-  kMessageException = SIMCONNECT_RECV_ID_EXCEPTION,
-  kMessageOpen = SIMCONNECT_RECV_ID_OPEN,
-  kMessageQuit = SIMCONNECT_RECV_ID_QUIT,
-  kMessageEvent = SIMCONNECT_RECV_ID_EVENT,
-  kMessageSimObjectData = SIMCONNECT_RECV_ID_SIMOBJECT_DATA,
-};
+// The server's message kinds, their header and the object-data layout are
+// the client interface's own (sim/SimConnect.h): SIMCONNECT_RECV_ID_*,
+// SIMCONNECT_RECV, kSimObjectDataBlockOffset.
 
 // Protocol 5 is the one the current simulator generation speaks natively; its
 // successor still accepts clients that announce 5, so one client build works
@@ -75,7 +68,6 @@ constexpr std::uint32_t kOpenMessageSize = kMessageHeaderSize + kNameFieldSize +
 constexpr std::uint32_t kExceptionMessageSize = kMessageHeaderSize + 3 * 4;               // 24
 constexpr std::uint32_t kQuitMessageSize = kMessageHeaderSize;                           // 12
 constexpr std::uint32_t kEventMessageSize = kMessageHeaderSize + 3 * 4;                   // 24
-constexpr std::uint32_t kSimObjectDataHeaderSize = kMessageHeaderSize + 7 * 4;            // 40
 
 // Exception codes the stand-in reports.
 enum ExceptionCode : std::uint32_t {
@@ -89,44 +81,7 @@ enum ExceptionCode : std::uint32_t {
   kExceptionInvalidDataType = 18,
 };
 
-// Data types of a data definition entry and the bytes each takes in a block.
-enum DataType : std::uint32_t {
-  kDataInt32 = 1,
-  kDataInt64 = 2,
-  kDataFloat32 = 3,
-  kDataFloat64 = 4,
-  kDataString8 = 5,
-  kDataString32 = 6,
-  kDataString64 = 7,
-  kDataString128 = 8,
-  kDataString256 = 9,
-  kDataString260 = 10,
-};
-
-// Bytes one value of `type` takes in a data block; 0 for the types that have
-// no fixed size (or that this code does not know).
-constexpr std::uint32_t DataTypeSize(std::uint32_t type) {
-  switch (type) {
-    case kDataInt32:
-    case kDataFloat32:
-      return 4;
-    case kDataInt64:
-    case kDataFloat64:
-    case kDataString8:
-      return 8;
-    case kDataString32:
-      return 32;
-    case kDataString64:
-      return 64;
-    case kDataString128:
-      return 128;
-    case kDataString256:
-      return 256;
-    case kDataString260:
-      return 260;
-    default:
-      return 0;
-  }
-}
+static_assert(kSimObjectDataBlockOffset == kMessageHeaderSize + 7 * 4, "request, object, define, flags, entry, "
+              "out of, count");
 
 }  // namespace simwire
