@@ -2,7 +2,7 @@
 # bridge (against the bundled simulator stand-in and virtual panel when no
 # real ones are present). Both install missing Debian packages first.
 
-.PHONY: test run check windows bench fuzz deps clean
+.PHONY: test run check lint windows bench fuzz deps clean
 
 deps:
 	@scripts/install-deps.sh
@@ -12,7 +12,10 @@ test: deps
 
 # Native build and tests only: the fast loop while developing.
 check: deps
-	@bash -c 'source scripts/build-lib.sh && configure build -DCMAKE_BUILD_TYPE=Debug -DVP_BUILD_BENCH=ON && ninja -C build && run_ctest build'
+	@bash -c 'source scripts/build-lib.sh && configure dev && ninja -C build && run_ctest build'
+
+lint: deps
+	@scripts/lint.sh
 
 run: deps
 	@scripts/run.sh

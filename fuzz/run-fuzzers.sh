@@ -11,10 +11,8 @@ source scripts/build-lib.sh
 
 time_spec=${1:?seconds per target, or total:SECONDS}
 shift
-export CC=clang CXX=clang++
 build=${VP_FUZZ_BUILD:-build-fuzz}
-configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVP_BUILD_FUZZ=ON -DVP_BUILD_TESTS=OFF \
-  -DVP_BUILD_TOOLS=OFF -DVP_BUILD_SHELL=OFF -DVP_BUILD_BENCH=OFF
+configure fuzz -B "$build"
 ninja -C "$build" -j2
 
 # The targets this build defines: a binary left from an older build is not one.

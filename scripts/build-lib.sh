@@ -7,15 +7,37 @@ export CCACHE_NOHASHDIR=1
 
 stage() { printf '\n==== %s ====\n' "$*"; }
 
-# configure DIR [cmake args...]: configures DIR once; later calls reuse it.
+# configure PRESET [cmake args...]: configures the build folder of a preset
+# from CMakePresets.json (extra arguments, such as -B DIR, go after it).
+# Only the first configuration of a folder prints CMake's report.
 configure() {
-  local dir=$1
+  local preset=$1 dir
   shift
+  dir=$(preset_dir "$preset" "$@")
   if [[ ! -f "$dir/build.ninja" ]]; then
-    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake --preset "$preset" "$@"
   else
-    cmake "$dir" "$@" >/dev/null
+    cmake --preset "$preset" "$@" >/dev/null
   fi
+}
+
+# preset_dir PRESET [cmake args...]: the build folder a preset configures,
+# relative to the checkout (a -B DIR among the arguments wins).
+preset_dir() {
+  local preset=$1
+  shift
+  while [[ $# -gt 0 ]]; do
+    if [[ $1 == -B ]]; then
+      echo "$2"
+      return
+    fi
+    shift
+  done
+  case $preset in
+    dev) echo build ;;
+    windows-cross) echo build-win ;;
+    *) echo "build-$preset" ;;
+  esac
 }
 
 # run_ctest DIR [ctest args...]: runs the tests of DIR. When

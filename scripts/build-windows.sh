@@ -18,8 +18,7 @@ cache=${VP_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/vestrel-pelvar}
 hidapi_source="$cache/hidapi-source"
 bash cmake/fetch-hidapi-source.sh "$hidapi_source"
 
-configure build-win -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DVP_BUILD_TOOLS=OFF -DVP_BUILD_TESTS="${VP_WINDOWS_TESTS:-OFF}" -DVP_HIDAPI_SOURCE_DIR="$hidapi_source"
+VP_WINDOWS_TESTS=${VP_WINDOWS_TESTS:-OFF} VP_HIDAPI_SOURCE_DIR=$hidapi_source configure windows-cross
 
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=(vestrel-pelvar)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and tests every configuration: the native build with all tests, the
+# Lints, then builds and tests every configuration: the native build with all tests, the
 # ASan+UBSan build of the same tests, the TSan build of the tests that cross
 # threads, and any further stages that components add (Windows cross build
 # under Wine, fuzzing). Stops at the first failure.
@@ -10,19 +10,22 @@ export VP_TEST_TALLY
 VP_TEST_TALLY=$(mktemp)
 trap 'rm -f "$VP_TEST_TALLY"' EXIT
 
+stage "lint"
+scripts/lint.sh
+
 stage "native build"
-configure build -DCMAKE_BUILD_TYPE=Debug -DVP_BUILD_BENCH=ON
+configure dev
 ninja -C build
 run_ctest build
 
 stage "ASan + UBSan build"
-configure build-asan -DCMAKE_BUILD_TYPE=Debug -DVP_SANITIZE=address -DVP_BUILD_TOOLS=OFF
+configure asan
 ninja -C build-asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_ctest build-asan -LE 'nosan|e2e|windows'
 
 stage "TSan build (thread-crossing tests)"
-configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVP_SANITIZE=thread -DVP_BUILD_TOOLS=OFF
+configure tsan
 ninja -C build-tsan thread_tests
 TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L 'threads'
 

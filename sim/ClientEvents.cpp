@@ -1,12 +1,21 @@
 #include "sim/ClientEvents.h"
 
+namespace {
+
+struct NamedEvent {
+  ClientEventId id;
+  const char* name;
+};
+
+#define VP_CLIENT_EVENT_ROW(name, number, simulatorName) {number, simulatorName},
+constexpr NamedEvent kCatalogue[] = {VP_CLIENT_EVENT_CATALOGUE(VP_CLIENT_EVENT_ROW)};
+#undef VP_CLIENT_EVENT_ROW
+
+}  // namespace
+
 const char* ClientEventName(ClientEventId id) {
-  switch (id) {
-#define VP_CLIENT_EVENT_CASE(name, number, simulatorName) \
-  case name:                                              \
-    return simulatorName;
-    VP_CLIENT_EVENT_CATALOGUE(VP_CLIENT_EVENT_CASE)
-#undef VP_CLIENT_EVENT_CASE
+  for (const NamedEvent& event : kCatalogue) {
+    if (event.id == id) return event.name;
   }
   return nullptr;
 }

@@ -149,7 +149,7 @@ void FlightSimInterfaceMSFS::AdjustTransponder(UnitSelector unit, std::int8_t ou
   // million, so the sum cannot overflow; the full modulo then yields a valid
   // four-digit code for any count.
   const std::int64_t number = UnpackOctalNibbles(static_cast<std::uint32_t>(transponderCode));
-  std::int64_t sum = (number + 64 * outer + inner) % 4096;
+  std::int64_t sum = (number + 64 * std::int64_t{outer} + inner) % 4096;
   if (sum < 0) sum += 4096;
   const std::uint32_t code = PackOctalNibbles(static_cast<std::uint32_t>(sum));
   transponderCode = static_cast<std::int32_t>(code);

@@ -5,7 +5,6 @@ docs/. Standard library only; needs ImageMagick's `convert` with freetype.
 
 usage: render_screen.py CAPTURE.txt OUT.png"""
 
-import os
 import re
 import subprocess
 import sys
