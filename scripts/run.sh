@@ -41,22 +41,10 @@ fi
 
 # ---- what is there -----------------------------------------------------------
 
-# The simulator address the bridge will use: SimConnect.cfg in the current
-# folder ([SimConnect] or [SimConnect.0]), else 127.0.0.1 port 500.
-sim_address=127.0.0.1
-sim_port=500
-if [[ -r $origin/SimConnect.cfg ]]; then
-  section=""
-  while IFS= read -r line || [[ -n $line ]]; do
-    line=${line%$'\r'}
-    line=${line//[[:space:]]/}
-    case ${line,,} in
-      \[*\]) section=${line,,} ;;
-      address=*) [[ $section == "[simconnect]" || $section == "[simconnect.0]" ]] && sim_address=${line#*=} ;;
-      port=*) [[ $section == "[simconnect]" || $section == "[simconnect.0]" ]] && sim_port=${line#*=} ;;
-    esac
-  done <"$origin/SimConnect.cfg"
-fi
+# The simulator address the bridge will use, from SimConnect.cfg in the
+# current folder (else 127.0.0.1 port 500), as the client itself reads it.
+[[ -x $standin ]] || die "$standin is missing: build it first (make check)"
+read -r sim_address sim_port < <("$standin" --client-address "$origin")
 
 simulator_answers() {
   timeout 1 bash -c 'exec 3<>"/dev/tcp/$0/$1"' "$sim_address" "$sim_port" 2>/dev/null

@@ -8,15 +8,19 @@
 #include <string>
 
 #include "StandInServer.h"
+#include "sim/simconnect/Net/ConfigLookup.h"
 
 namespace {
 
 void Usage() {
   std::fputs(
       "usage: simstandin [--port N] [--rate HZ] [--display]\n"
+      "       simstandin --client-address [FOLDER]\n"
       "  --port N    TCP port on 127.0.0.1 (default 500; 0 picks a free one)\n"
       "  --rate HZ   simulation frames per second for data requests (default 30)\n"
       "  --display   draw a live view of the aircraft instead of log lines\n"
+      "  --client-address  print \"ADDRESS PORT\" of the server a client started in\n"
+      "              FOLDER (default: here) connects to, from its SimConnect.cfg\n"
       "commands on stdin: state, drop, pause (hold the data back), resume, quit\n",
       stderr);
 }
@@ -30,9 +34,22 @@ bool ParseNumber(const char* text, long lowest, long highest, long* value) {
   return true;
 }
 
+// The same lookup the bridge's client makes, so scripts never parse a
+// SimConnect.cfg of their own.
+int PrintClientAddress(const std::string& folder) {
+  std::string problem;
+  const SimConnectServer server = FindSimConnectServer({folder}, &problem);
+  if (!problem.empty()) std::fprintf(stderr, "simstandin: %s; a client would use the default\n", problem.c_str());
+  std::printf("%s %u\n", server.address.c_str(), static_cast<unsigned>(server.port));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "--client-address" && argc <= 3) {
+    return PrintClientAddress(argc == 3 ? argv[2] : ".");
+  }
   StandInOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
