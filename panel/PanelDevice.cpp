@@ -5,6 +5,14 @@
 
 struct PanelDevice PanelDevice = {nullptr, false, &msfs, {0, 0, 0, 0}, 0, 0};
 
+// The HID library is started once, before the entry point runs, so that no
+// shell has to remember it and the supervisor thread, which is never joined,
+// can use the library until the process ends; its result is of no use to
+// anyone (a failed start shows as a failing hid_open).
+namespace {
+const int hidLibraryStarted = hid_init();
+}
+
 void AcceptPanelReport(const unsigned char* bytes, int length) {
   PanelReport report;
   if (!DecodePanelReport(bytes, length, &report)) return;
