@@ -1,5 +1,6 @@
 #include "app/linux/ProcessEnd.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,8 +8,17 @@
 
 #include "app/linux/TrayStateBridge.h"
 
+namespace {
+
+std::atomic<void (*)()> finishing{nullptr};
+
+}  // namespace
+
+void FinishBeforeProcessEnd(void (*finish)()) { finishing.store(finish); }
+
 void EndProcess(int code) {
   InstallTrayStateRelay(nullptr);
+  if (void (*finish)() = finishing.exchange(nullptr)) finish();
   std::fflush(stdout);
   _exit(code);
 }

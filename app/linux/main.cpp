@@ -1,47 +1,53 @@
 // The bridge's main thread: single-instance lock, tray, supervisor, and the
 // Qt event loop until "Quit".
 
+#include <chrono>
 #include <memory>
-#include <thread>
+
+#include <hidapi/hidapi.h>
 
 #include <QApplication>
-#include <QSystemTrayIcon>
 
 #include "app/linux/InstanceLock.h"
 #include "app/linux/ProcessEnd.h"
+#include "app/linux/QtPlatformChoice.h"
+#include "app/linux/SupervisorRunner.h"
 #include "app/linux/TerminationSignals.h"
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
-#include "supervisor/SupervisorThread.h"
 
 namespace {
 
-// Started where there is no display at all (a terminal over ssh, a user
-// service), the bridge still bridges, without an icon, rather than failing
-// to find a platform.
-void RunHeadlessWithoutDisplay() {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
-}
+// The longest the end of the process waits for the supervisor to leave its
+// pass; a pass never blocks, so only a broken one takes longer, and the
+// process then ends without ending the HID library.
+constexpr std::chrono::milliseconds kSupervisorStopBound{250};
 
-bool TrayHostPresent() {
-  return QGuiApplication::platformName() != QLatin1String("offscreen") && QSystemTrayIcon::isSystemTrayAvailable();
+void EndSupervisorAndHidLibrary() {
+  if (StopSupervisor(kSupervisorStopBound)) hid_exit();
 }
 
 }  // namespace
 
 int main() {
+  // As on every platform, the HID library is started before anything else,
+  // by a second instance too.
+  hid_init();
   // A termination request from the moment the lock is held on must take the
   // orderly way out, so signals are caught first.
   CatchTerminationSignals();
   // Before anything is shown or connected: a second bridge leaves silently.
-  if (TakeInstanceLock(InstanceLockDirectory()) == InstanceLockResult::HeldByAnother) return 1;
+  if (TakeInstanceLock(InstanceLockDirectory()) == InstanceLockResult::HeldByAnother) {
+    hid_exit();
+    return 1;
+  }
 
   EndProcessOnExit();
-  RunHeadlessWithoutDisplay();
+  FinishBeforeProcessEnd(EndSupervisorAndHidLibrary);
+  // Without a reachable display (a terminal over ssh, a user service, a
+  // session that has ended) the bridge still bridges, without an icon.
+  SettleQtPlatform();
 
   // The command line is ignored, Qt's own options included.
   static int qtArgc = 1;
@@ -53,7 +59,10 @@ int main() {
 
   TrayStateRelay relay(TrayStandby);
   std::unique_ptr<TrayController> tray;
-  if (TrayHostPresent()) {
+  // On a display the icon is put up whether or not a tray host is there yet:
+  // at login the bridge may start before the panel that hosts it, and Qt
+  // docks an icon that is meant to be visible as soon as a host appears.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
     tray = std::make_unique<TrayController>();
     QObject::connect(&relay, &TrayStateRelay::StateChanged, tray.get(), &TrayController::Show);
     QObject::connect(tray.get(), &TrayController::QuitRequested, [] { EndProcess(0); });
@@ -65,6 +74,6 @@ int main() {
   });
   InstallTrayStateRelay(&relay);
 
-  std::thread(SupervisorThread).detach();
+  StartSupervisor();
   EndProcess(app.exec());
 }
