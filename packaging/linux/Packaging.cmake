@@ -21,8 +21,8 @@ install(FILES "${PROJECT_SOURCE_DIR}/app/linux/udev/70-vestrel-pelvar.rules"
         DESTINATION lib/udev/rules.d)
 
 install(FILES "${vp_package_dir}/vestrel-pelvar.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
-# The autostart entry names the program by its installed path: a login
-# session's PATH need not hold /usr/bin's neighbours, but it must find us.
+# The autostart entry names the program by its installed path, so it starts
+# whatever PATH the login session has.
 set(VP_INSTALLED_PROGRAM "${CMAKE_INSTALL_FULL_BINDIR}/vestrel-pelvar")
 configure_file("${vp_package_dir}/autostart.desktop.in" "${vp_generated}/autostart/vestrel-pelvar.desktop" @ONLY)
 install(FILES "${vp_generated}/autostart/vestrel-pelvar.desktop" DESTINATION /etc/xdg/autostart)
