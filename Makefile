@@ -2,7 +2,7 @@
 # bridge (against the bundled simulator stand-in and virtual panel when no
 # real ones are present). Both install missing Debian packages first.
 
-.PHONY: test run check lint windows bench fuzz deps clean
+.PHONY: test run check lint windows bench fuzz package deps clean
 
 deps:
 	@scripts/install-deps.sh
@@ -29,5 +29,10 @@ bench: deps
 fuzz: deps
 	@scripts/fuzz.sh
 
+# The Debian package, vestrel-pelvar_<version>_<arch>.deb, in this folder.
+package: deps
+	@packaging/linux/build-package.sh
+	@rm -f vestrel-pelvar_*.deb && cp build-package/vestrel-pelvar_*.deb . && ls vestrel-pelvar_*.deb
+
 clean:
-	rm -rf build build-*
+	rm -rf build build-* vestrel-pelvar_*.deb

@@ -5,33 +5,15 @@
 #include <thread>
 
 #include <QApplication>
-#include <QSystemTrayIcon>
 
 #include "app/linux/InstanceLock.h"
 #include "app/linux/ProcessEnd.h"
+#include "app/linux/QtPlatformChoice.h"
 #include "app/linux/TerminationSignals.h"
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
 #include "supervisor/SupervisorThread.h"
-
-namespace {
-
-// Started where there is no display at all (a terminal over ssh, a user
-// service), the bridge still bridges, without an icon, rather than failing
-// to find a platform.
-void RunHeadlessWithoutDisplay() {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
-}
-
-bool TrayHostPresent() {
-  return QGuiApplication::platformName() != QLatin1String("offscreen") && QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-}  // namespace
 
 int main() {
   // A termination request from the moment the lock is held on must take the
@@ -41,7 +23,9 @@ int main() {
   if (TakeInstanceLock(InstanceLockDirectory()) == InstanceLockResult::HeldByAnother) return 1;
 
   EndProcessOnExit();
-  RunHeadlessWithoutDisplay();
+  // Without a reachable display (a terminal over ssh, a user service, a
+  // session that has ended) the bridge still bridges, without an icon.
+  SettleQtPlatform();
 
   // The command line is ignored, Qt's own options included.
   static int qtArgc = 1;
@@ -53,7 +37,10 @@ int main() {
 
   TrayStateRelay relay(TrayStandby);
   std::unique_ptr<TrayController> tray;
-  if (TrayHostPresent()) {
+  // On a display the icon is put up whether or not a tray host is there yet:
+  // at login the bridge may start before the panel that hosts it, and Qt
+  // docks an icon that is meant to be visible as soon as a host appears.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
     tray = std::make_unique<TrayController>();
     QObject::connect(&relay, &TrayStateRelay::StateChanged, tray.get(), &TrayController::Show);
     QObject::connect(tray.get(), &TrayController::QuitRequested, [] { EndProcess(0); });

@@ -145,11 +145,12 @@ _TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)):.*?\s(\
 
 class Desktop:
     """Xvfb on a display number it picks itself, an XEmbed tray host
-    (trayer) in its top right corner, optionally a window manager; skipped
-    where a program it needs is missing. `env` holds the environment
-    changes that put a program on this display."""
+    (trayer) in its top right corner, at once or when start_tray_host() is
+    called, optionally a window manager; skipped where a program it needs
+    is missing. `env` holds the environment changes that put a program on
+    this display."""
 
-    def __init__(self, width=640, height=240, window_manager=False):
+    def __init__(self, width=640, height=240, window_manager=False, tray_host=True):
         programs = ["Xvfb", "trayer", "xwininfo", "xdotool", "import", "convert"] + ["openbox"] * window_manager
         missing = [program for program in programs if shutil.which(program) is None]
         if missing:
@@ -160,10 +161,15 @@ class Desktop:
         number = self.children[0].wait_for("")
         assert number, "Xvfb did not start"
         self.env["DISPLAY"] = ":" + number
-        for argv in [["openbox", "--sm-disable"]] * window_manager + [
-                ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
-                 "--SetDockType", "true", "--transparent", "false", "--tint", "0x303030"]]:
-            self.children.append(Child(argv[0], argv, env=self.env))
+        if window_manager:
+            self.children.append(Child("openbox", ["openbox", "--sm-disable"], env=self.env))
+        if tray_host:
+            self.start_tray_host()
+
+    def start_tray_host(self):
+        self.children.append(Child("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                                              "--height", "32", "--SetDockType", "true", "--transparent", "false",
+                                              "--tint", "0x303030"], env=self.env))
         assert wait_until(lambda: self.find("panel")), "the tray host did not appear: " + self.children[-1].report()
 
     def run(self, argv):
