@@ -1,8 +1,8 @@
 // Entry point of the Windows bridge: one instance per session, a hidden
 // window that owns the tray icon, the supervisor on its own thread, and the
-// message loop until "Quit". hidapi has already been started by the core's
-// static initialisation.
+// message loop until "Quit".
 
+#include <hidapi/hidapi.h>
 #include <windows.h>
 
 #include "app/windows/MainWindow.h"
@@ -14,6 +14,9 @@
 #include "app/windows/TrayIcon.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything else, as the HID library expects; a second instance
+  // starts it too, and its result changes nothing.
+  hid_init();
   HANDLE instanceLock = nullptr;
   if (!TakeSingleInstanceLock(&instanceLock)) return 1;
 
