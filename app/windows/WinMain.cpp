@@ -36,5 +36,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   const int exitCode = RunMessageLoop(instance);
   ReleaseSingleInstanceLock(instanceLock);
+  // No hid_exit: the supervisor is never stopped, so it may be inside hidapi
+  // right now, and hid_exit unloads the system libraries hidapi calls into.
+  // The process ends a moment later and releases all of it anyway.
   return exitCode;
 }
