@@ -1,7 +1,9 @@
-# hidapi for the Windows build: upstream's Windows backend (windows/hid.c),
-# compiled from Debian's hidapi source package and linked statically, so the
-# executable finds the panel through the system's own hid.dll and cfgmgr32.dll
-# without a hidapi DLL beside it.
+# hidapi for the Windows build: upstream's Windows backend, built by hidapi's
+# own CMake project from Debian's hidapi source package and linked
+# statically, so the executable finds the panel through the system's own
+# hid.dll and cfgmgr32.dll without a hidapi DLL beside it. Going through
+# upstream's project rather than naming its files keeps newer releases
+# (which add files to the backend) linking.
 #
 # The sources are unpacked once into a cache outside the work tree (they are
 # never committed); cmake/fetch-hidapi-source.sh fetches them with apt when
@@ -31,10 +33,15 @@ if(NOT EXISTS "${VP_HIDAPI_SOURCE_DIR}/windows/hid.c")
   endif()
 endif()
 
-add_library(vp_hidapi_windows STATIC "${VP_HIDAPI_SOURCE_DIR}/windows/hid.c")
-target_include_directories(vp_hidapi_windows PRIVATE "${VP_HIDAPI_SOURCE_DIR}/hidapi")
+# A function, so that the settings below stay with hidapi's project.
+function(vp_add_hidapi_windows)
+  set(BUILD_SHARED_LIBS OFF)
+  set(HIDAPI_INSTALL_TARGETS OFF)
+  add_subdirectory("${VP_HIDAPI_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/hidapi" EXCLUDE_FROM_ALL)
+endfunction()
+vp_add_hidapi_windows()
 # Third-party code: built as upstream ships it, its warnings are not ours.
-target_compile_options(vp_hidapi_windows PRIVATE -w)
+target_compile_options(hidapi_winapi PRIVATE -w)
 
 # The core includes <hidapi/hidapi.h>. Only that header is exposed, from a
 # folder of its own, so nothing else of the source tree can shadow a header.
@@ -42,4 +49,4 @@ set(vp_hidapi_include "${CMAKE_BINARY_DIR}/hidapi-include")
 configure_file("${VP_HIDAPI_SOURCE_DIR}/hidapi/hidapi.h" "${vp_hidapi_include}/hidapi/hidapi.h" COPYONLY)
 add_library(vp_hidapi INTERFACE)
 target_include_directories(vp_hidapi INTERFACE "${vp_hidapi_include}")
-target_link_libraries(vp_hidapi INTERFACE vp_hidapi_windows)
+target_link_libraries(vp_hidapi INTERFACE hidapi_winapi)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Windows stage of `make test`: cross-builds the bridge, the core tests and
-# the Windows tests with mingw-w64, then runs them all under Wine in a
-# virtual X display, in a Wine prefix of their own inside build-win.
+# Windows stage of `make test`: cross-builds the bridge, its release zip, the
+# core tests and the Windows tests with mingw-w64, then runs them all under
+# Wine in a virtual X display, in a Wine prefix of their own inside
+# build-win; the network tests against the native simulator stand-in.
 #
 # Skips (successfully, with a message) only where Wine cannot run at all.
 set -euo pipefail
@@ -17,11 +18,15 @@ if [[ ! -x "$wine_loader" || ! -x "$wineserver" ]] || ! command -v xvfb-run >/de
   exit 0
 fi
 
+# The Windows programs talk to the native simulator stand-in.
+configure build -DCMAKE_BUILD_TYPE=Debug
+ninja -C build simstandin
+
 # The shell, its tests, and the portable tests of the core that run on the
 # fakes (those of them that the build defines).
 core_test_programs=(core_tests supervisor_thread_tests)
 core_test_labels='core|threads'
-VP_WINDOWS_TESTS=ON scripts/build-windows.sh vestrel-pelvar windows_tests
+VP_STANDIN="$PWD/build/bin/simstandin" VP_WINDOWS_TESTS=ON scripts/build-windows.sh vestrel-pelvar windows_tests
 defined=$(ninja -C build-win -t targets all | cut -d: -f1)
 present=()
 for program in "${core_test_programs[@]}"; do

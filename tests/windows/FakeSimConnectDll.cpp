@@ -1,6 +1,7 @@
 // A stand-in for the simulator's SimConnect.dll: each of the seven functions
 // logs the arguments it received as one line and answers minus the number of
-// calls so far. FAKE_SIMCONNECT_INCOMPLETE leaves one function out.
+// calls so far; the open succeeds, with 1. FAKE_SIMCONNECT_INCOMPLETE leaves
+// one function out.
 
 #include <algorithm>
 #include <cstdint>
@@ -28,7 +29,7 @@ EXPORT const char* FakeSimConnect_Log() { return calls.c_str(); }
 
 EXPORT std::int32_t SimConnect_Open(void** handle, const char* name, void* window, U message, void* event, U config) {
   *handle = reinterpret_cast<void*>(std::uintptr_t{0x5C0FFEE});
-  return Record("Open %s %llx %u %llx %u", name, Address(window), message, Address(event), config);
+  return -Record("Open %s %llx %u %llx %u", name, Address(window), message, Address(event), config);
 }
 EXPORT std::int32_t SimConnect_Close(void* handle) { return Record("Close %llx", Address(handle)); }
 EXPORT std::int32_t SimConnect_CallDispatch(void* handle, void (*dispatch)(void*, U, void*), void* context) {

@@ -1,14 +1,17 @@
 // What the resource compiler and the linker made of the shell, read from the
 // shipped executable: one language, UTF-8 texts, five icon sizes per state,
-// the manifest, and a program that needs only the system's own DLLs.
+// the manifest, the version, and a program that needs only the system's own
+// DLLs.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "VestrelVersion.h"
 #include "tests/windows/support/ShellProcess.h"
 
 namespace {
@@ -67,6 +70,19 @@ TEST(ShellResources, ManifestRunsAsTheInvokerWithoutUiAccess) {
   EXPECT_NE(Resource(RT_MANIFEST, 1).find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
 }
 
+TEST(ShellResources, VersionIsTheProjectVersion) {
+  const std::string info = Resource(RT_VERSION, 1);
+  const std::size_t fixed = info.find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO's signature
+  ASSERT_NE(fixed, std::string::npos);
+  const WORD parts[] = {VP_VERSION_COMMAS};
+  DWORD fileVersion[2];
+  std::memcpy(fileVersion, &info[fixed + 8], sizeof fileVersion);
+  EXPECT_EQ(fileVersion[0], MAKELONG(parts[1], parts[0]));
+  EXPECT_EQ(fileVersion[1], MAKELONG(parts[3], parts[2]));
+  const std::wstring texts(reinterpret_cast<const wchar_t*>(info.data()), info.size() / sizeof(wchar_t));
+  EXPECT_NE(texts.find(L"" VP_VERSION), std::wstring::npos);
+}
+
 TEST(ShellExecutable, IsAGuiProgramNeedingOnlySystemDlls) {
   const char* image = reinterpret_cast<const char*>(reinterpret_cast<UINT_PTR>(kShell) & ~UINT_PTR{3});
   ASSERT_NE(image, nullptr);
@@ -75,7 +91,7 @@ TEST(ShellExecutable, IsAGuiProgramNeedingOnlySystemDlls) {
   EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
   // hidapi, the C++ runtime and the thread library are linked in; the
   // simulator's library is loaded at run time, if present.
-  const std::string system = " advapi32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll ";
+  const std::string system = " advapi32.dll gdi32.dll kernel32.dll msvcrt.dll shell32.dll user32.dll ws2_32.dll ";
   const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
       image + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
   ASSERT_NE(import->Name, 0u);

@@ -174,6 +174,9 @@ void ClientSession::HandleDataRequest(const simwire::ClientRequest& request) {
   data.interval = request.numbers[6];
   data.limit = request.numbers[7];
   requests_[requestId] = std::move(data);
+  simulation_->console->Line("data: request " + std::to_string(requestId) + ": definition " +
+                             std::to_string(defineId) + ", " + std::to_string(definitions_[defineId].size()) +
+                             " variables");
 }
 
 void ClientSession::Exception(std::uint32_t code, std::uint32_t serial, std::uint32_t index) {

@@ -1,18 +1,18 @@
-// sim/SimConnect.h implemented by forwarding to SimConnect.dll. When the
-// library is absent every call fails like a simulator that is not running,
-// so the supervisor simply keeps trying to open a connection.
+// The seven calls forwarded to SimConnect.dll. When the library is absent
+// every call fails like a simulator that is not running.
 
-#include "sim/SimConnect.h"
+#include "sim/simconnect/Dll/SimConnectDll.h"
+
 #include "sim/simconnect/Dll/SimConnectLibrary.h"
 
 namespace {
 constexpr SimConnectResult kNoLibrary = static_cast<SimConnectResult>(0x80004005u);  // E_FAIL
 }
 
-extern "C" {
+namespace simconnect_dll {
 
-SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window,
-                                 SimConnectDword userMessage, void* eventHandle, SimConnectDword configIndex) {
+SimConnectResult Open(SimConnectHandle* handle, const char* name, void* window, SimConnectDword userMessage,
+                      void* eventHandle, SimConnectDword configIndex) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) {
     if (handle != nullptr) *handle = nullptr;
@@ -21,51 +21,46 @@ SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, voi
   return library.open(handle, name, window, userMessage, eventHandle, configIndex);
 }
 
-SimConnectResult SimConnect_Close(SimConnectHandle handle) {
+SimConnectResult Close(SimConnectHandle handle) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
   return library.close(handle);
 }
 
-SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch, void* context) {
+SimConnectResult CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch, void* context) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
   return library.callDispatch(handle, dispatch, context);
 }
 
-SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId,
-                                                     const char* eventName) {
+SimConnectResult MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId, const char* eventName) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
   return library.mapClientEventToSimEvent(handle, eventId, eventName);
 }
 
-SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
-                                                const char* datumName, const char* unitsName,
-                                                SimConnectDataType datumType, float epsilon,
-                                                SimConnectDword datumId) {
+SimConnectResult AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId, const char* datumName,
+                                     const char* unitsName, SimConnectDataType datumType, float epsilon,
+                                     SimConnectDword datumId) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
   return library.addToDataDefinition(handle, defineId, datumName, unitsName, datumType, epsilon, datumId);
 }
 
-SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
-                                                   SimConnectDword defineId, SimConnectDword objectId,
-                                                   SimConnectDword period, SimConnectDword flags,
-                                                   SimConnectDword origin, SimConnectDword interval,
-                                                   SimConnectDword limit) {
+SimConnectResult RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId, SimConnectDword defineId,
+                                        SimConnectDword objectId, SimConnectDword period, SimConnectDword flags,
+                                        SimConnectDword origin, SimConnectDword interval, SimConnectDword limit) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
   return library.requestDataOnSimObject(handle, requestId, defineId, objectId, period, flags, origin, interval,
                                         limit);
 }
 
-SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
-                                                SimConnectDword eventId, SimConnectDword data,
-                                                SimConnectDword groupId, SimConnectDword flags) {
+SimConnectResult TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId, SimConnectDword eventId,
+                                     SimConnectDword data, SimConnectDword groupId, SimConnectDword flags) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
   return library.transmitClientEvent(handle, objectId, eventId, data, groupId, flags);
 }
 
-}  // extern "C"
+}  // namespace simconnect_dll

@@ -1,4 +1,5 @@
-// The seven SimConnect calls over the simulator's TCP protocol.
+// The seven SimConnect calls over the simulator's TCP protocol, under the
+// names of sim/simconnect/Net/SimConnectNet.h.
 //
 // Handles are small numbers naming an entry of the table of open
 // connections, never pointers, so a call with a closed or made-up handle finds
@@ -14,13 +15,14 @@
 // leaves the bridge quietly in standby instead of connecting and losing the
 // connection on every pass.
 
+#include "sim/simconnect/Net/SimConnectNet.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "sim/SimConnect.h"
 #include "sim/simconnect/Net/ClientRequests.h"
 #include "sim/simconnect/Net/ConfigLookup.h"
 #include "sim/simconnect/Net/NetConnection.h"
@@ -93,11 +95,10 @@ SimConnectResult SendRequest(SimConnectHandle handle, const NetConnection::Encod
 void SetSimConnectNetTuning(const SimConnectNetTuning& tuning) { Tuning() = tuning; }
 const SimConnectNetTuning& GetSimConnectNetTuning() { return Tuning(); }
 
-extern "C" {
+namespace simconnect_net {
 
-SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* /*window*/,
-                                 SimConnectDword /*userMessage*/, void* /*eventHandle*/,
-                                 SimConnectDword /*configIndex*/) {
+SimConnectResult Open(SimConnectHandle* handle, const char* name, void* /*window*/, SimConnectDword /*userMessage*/,
+                      void* /*eventHandle*/, SimConnectDword /*configIndex*/) {
   if (handle == nullptr) return kInvalidArg;
   *handle = nullptr;
   const std::string clientName = name != nullptr ? name : "";
@@ -131,7 +132,7 @@ SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, voi
   }
 }
 
-SimConnectResult SimConnect_Close(SimConnectHandle handle) {
+SimConnectResult Close(SimConnectHandle handle) {
   Slot* slot = FindSlot(handle);
   if (slot == nullptr) return kInvalidArg;
   if (slot->dispatching > 0) {
@@ -142,7 +143,7 @@ SimConnectResult SimConnect_Close(SimConnectHandle handle) {
   return kOk;
 }
 
-SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch, void* context) {
+SimConnectResult CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch, void* context) {
   Slot* slot = FindSlot(handle);
   if (slot == nullptr) return kInvalidArg;
   const std::uintptr_t id = slot->id;
@@ -166,18 +167,16 @@ SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDisp
   return alive ? kOk : kFail;
 }
 
-SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId,
-                                                     const char* eventName) {
+SimConnectResult MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId, const char* eventName) {
   const std::string name = eventName != nullptr ? eventName : "";
   return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
     simwire::EncodeMapClientEventToSimEvent(out, serial, eventId, name);
   });
 }
 
-SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
-                                                const char* datumName, const char* unitsName,
-                                                SimConnectDataType datumType, float epsilon,
-                                                SimConnectDword datumId) {
+SimConnectResult AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId, const char* datumName,
+                                     const char* unitsName, SimConnectDataType datumType, float epsilon,
+                                     SimConnectDword datumId) {
   const std::string datum = datumName != nullptr ? datumName : "";
   const std::string units = unitsName != nullptr ? unitsName : "";
   return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
@@ -185,23 +184,20 @@ SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConn
   });
 }
 
-SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
-                                                   SimConnectDword defineId, SimConnectDword objectId,
-                                                   SimConnectDword period, SimConnectDword flags,
-                                                   SimConnectDword origin, SimConnectDword interval,
-                                                   SimConnectDword limit) {
+SimConnectResult RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId, SimConnectDword defineId,
+                                        SimConnectDword objectId, SimConnectDword period, SimConnectDword flags,
+                                        SimConnectDword origin, SimConnectDword interval, SimConnectDword limit) {
   return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
     simwire::EncodeRequestDataOnSimObject(out, serial, requestId, defineId, objectId, period, flags, origin,
                                           interval, limit);
   });
 }
 
-SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
-                                                SimConnectDword eventId, SimConnectDword data,
-                                                SimConnectDword groupId, SimConnectDword flags) {
+SimConnectResult TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId, SimConnectDword eventId,
+                                     SimConnectDword data, SimConnectDword groupId, SimConnectDword flags) {
   return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
     simwire::EncodeTransmitClientEvent(out, serial, objectId, eventId, data, groupId, flags);
   });
 }
 
-}  // extern "C"
+}  // namespace simconnect_net
