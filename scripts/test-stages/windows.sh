@@ -19,7 +19,7 @@ if [[ ! -x "$wine_loader" || ! -x "$wineserver" ]] || ! command -v xvfb-run >/de
 fi
 
 # The Windows programs talk to the native simulator stand-in.
-configure build -DCMAKE_BUILD_TYPE=Debug
+configure dev
 ninja -C build simstandin
 
 # The shell, its tests, and the portable tests of the core that run on the
