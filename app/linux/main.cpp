@@ -8,12 +8,14 @@
 #include <QSystemTrayIcon>
 
 #include "app/linux/InstanceLock.h"
+#include "app/linux/PanelAccessProbe.h"
 #include "app/linux/ProcessEnd.h"
 #include "app/linux/TerminationSignals.h"
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
 #include "supervisor/SupervisorThread.h"
+#include "supervisor/WaitCauses.h"
 
 namespace {
 
@@ -65,6 +67,7 @@ int main() {
   });
   InstallTrayStateRelay(&relay);
 
+  panelOpenProbe = ProbeUnopenablePanel;
   std::thread(SupervisorThread).detach();
   EndProcess(app.exec());
 }
