@@ -32,7 +32,6 @@ void LoseSimulator() {
 
 TEST_F(CoreTest, EachWaitCauseIsToldOnceUntilWhatItExplainsSucceeds) {
   panelOpenProbe = ScriptedProbe;
-  debugLogging = true;
   panelDenied = false;
   const struct {
     const char* what;
@@ -40,7 +39,9 @@ TEST_F(CoreTest, EachWaitCauseIsToldOnceUntilWhatItExplainsSucceeds) {
     int probes;  // over the two passes that follow
     const char* told;
   } steps[] = {
-      {"panel absent: asked after each failed open", [] {}, 2, ""},
+      {"panel opened, no debug log: nothing", [] { fakehid::PlugIn(); }, 0, ""},
+      {"panel lost, debug log: asked after the failed open", [] { debugLogging = true, fakehid::Unplug(); }, 1,
+       "debug: Dorvik panel lost: reading it failed (while waiting for the simulator)\n"},
       {"panel denied: told once", [] { panelDenied = true; }, 1, "panel denied\n"},
       {"simulator away", [] { TellTwice(WaitCause::kSimulatorUnreachable, 1); }, 0, "cause 1 detail 1\n"},
       {"another address", [] { TellTwice(WaitCause::kSimulatorUnreachable, 2); }, 0, "cause 1 detail 2\n"},
