@@ -9,6 +9,7 @@
 #include "supervisor/TrayState.h"
 #include "panel/PanelDevice.h"
 #include "sim/FlightSimInterfaceMSFS.h"
+#include "supervisor/WaitCauses.h"
 
 bool deviceOpen = false;
 bool simConnected = false;
@@ -21,12 +22,25 @@ void Log(const char* line) {
   std::fflush(stdout);
 }
 
+// The platform is asked only after a failed open and only until it has told
+// why, so a pass that waits for an absent panel costs one probe, and one with
+// the panel open costs nothing.
+void TellWhyThePanelWillNotOpen() {
+  if (panelOpenProbe == nullptr || WaitCauseTold(WaitCause::kPanelUnopenable)) return;
+  char line[kWaitLineSize];
+  if (panelOpenProbe(line, sizeof line)) TellWaitCause(WaitCause::kPanelUnopenable, 0, "%s", line);
+}
+
 void OpenPanel() {
   hid_device* device = hid_open(kPanelVendorId, kPanelProductId, nullptr);
-  if (device == nullptr) return;
+  if (device == nullptr) {
+    TellWhyThePanelWillNotOpen();
+    return;
+  }
   // A panel left blocking would hold the whole pass inside hid_read until
   // its next report: no simulator messages, reconnections or tray updates.
   if (hid_set_nonblocking(device, 1) < 0) {
+    DebugLog("Dorvik panel opened but could not be made non-blocking; closed to try again");
     hid_close(device);
     return;
   }
@@ -35,11 +49,14 @@ void OpenPanel() {
   PanelDevice.lastLamps = 0;
   PanelDevice.lastReport = PanelReport{0, 0, 0, 0};
   deviceOpen = true;
+  ClearWaitCause(WaitCause::kPanelUnopenable);
+  DebugLog("Dorvik panel opened");
 }
 
 // Releases the handle of a panel that failed, so that unplugging it does not
 // leak an OS handle each time.
 void LosePanel() {
+  DebugLog("Dorvik panel lost: reading it failed%s", simConnected ? "" : " (while waiting for the simulator)");
   deviceOpen = false;
   hid_close(PanelDevice.device);
   PanelDevice.device = nullptr;
@@ -53,6 +70,8 @@ void OpenSimulator() {
   msfs.connection = &connectionHandle;
   PanelDevice.simulator->Initialize();
   simConnected = true;
+  ClearWaitCause(WaitCause::kSimulatorUnreachable);
+  ClearWaitCause(WaitCause::kSimulatorException);
 }
 
 void ShowLamps(AutopilotLampBits lamps) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include "app/linux/InstanceLock.h"
+#include "app/linux/PanelAccessProbe.h"
 #include "app/linux/ProcessEnd.h"
 #include "app/linux/QtPlatformChoice.h"
 #include "app/linux/TerminationSignals.h"
@@ -14,6 +15,7 @@
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
 #include "supervisor/SupervisorThread.h"
+#include "supervisor/WaitCauses.h"
 
 int main() {
   // A termination request from the moment the lock is held on must take the
@@ -52,6 +54,7 @@ int main() {
   });
   InstallTrayStateRelay(&relay);
 
+  panelOpenProbe = ProbeUnopenablePanel;
   std::thread(SupervisorThread).detach();
   EndProcess(app.exec());
 }

@@ -9,6 +9,7 @@
 
 #include "sim/SimConnect.h"
 #include "sim/simconnect/Net/NetTuning.h"
+#include "supervisor/WaitCauses.h"
 #include "tests/simconnect/support/LoopbackServer.h"
 #include "tests/support/ObjectData.h"
 #include "tests/support/TempFolder.h"
@@ -19,6 +20,8 @@ using namespace std::chrono_literals;
 using objectdata::Concat;
 using simwire::Bytes;
 using Clock = std::chrono::steady_clock;
+using ::testing::internal::CaptureStderr;
+using ::testing::internal::GetCapturedStderr;
 
 // Keeps a copy of each message, which comes aligned for SIMCONNECT_RECV.
 void Record(SIMCONNECT_RECV* message, SimConnectDword size, void* context) {
@@ -35,8 +38,12 @@ class NetClient : public ::testing::Test {
   void SetUp() override {
     SetSimConnectNetTuning(Tuning(0ms));
     folder_.PointAt(server_.Port());
+    ForgetWaitCauses();
   }
-  void TearDown() override { SimConnect_Close(handle_); }
+  void TearDown() override {
+    SimConnect_Close(handle_);
+    debugLogging = false;
+  }
 
   static SimConnectNetTuning Tuning(std::chrono::milliseconds retryInterval, std::size_t outgoingLimit = 1 << 18) {
     return SimConnectNetTuning{100ms, 300ms, retryInterval, outgoingLimit};  // stall, open timeout, retry, queue
@@ -78,8 +85,11 @@ class NetClient : public ::testing::Test {
   std::vector<Bytes> received_;
 };
 
+// Each attempt's end is a debug line; only the first failure is told.
 TEST_F(NetClient, HandshakeIsCarriedAcrossCallsAndGivenUpWhenUnansweredOrRefused) {
   SetSimConnectNetTuning(Tuning(300ms));
+  debugLogging = true;
+  CaptureStderr();
   simwire::ClientRequest open;
   for (int pass = 0; pass < 3; ++pass) EXPECT_LT(Open(), 0) << "nothing answers yet";
   ASSERT_TRUE(server_.Accept() && server_.Next(&open));
@@ -96,8 +106,16 @@ TEST_F(NetClient, HandshakeIsCarriedAcrossCallsAndGivenUpWhenUnansweredOrRefused
   ASSERT_TRUE(server_.Send(refusal));
   EXPECT_FALSE(OpenWithin(100ms)) << "an exception is no answer to the open request";
   EXPECT_FALSE(server_.Accept(50)) << "nor a reason to try again at once";
-  ASSERT_TRUE(Connect());
+  EXPECT_TRUE(Connect());
   EXPECT_FALSE(server_.Accept(50)) << "no attempt beyond the answered one";
+  const auto line = [this](const char* start, const char* result) {
+    return start + ("127.0.0.1:" + std::to_string(server_.Port())) + ": " + result + " (address from " +
+           folder_.Path() + "/SimConnect.cfg)\n";
+  };
+  EXPECT_EQ(GetCapturedStderr(), line("debug: simulator at ", "no answer to the open request") +
+                                     line("No simulator at ", "no answer to the open request") +
+                                     line("debug: simulator at ", "refused the open request with exception 5") +
+                                     line("debug: simulator at ", "connected"));
 }
 
 TEST_F(NetClient, DispatchHandsOverEachMessageWholeAndInOrder) {
@@ -112,6 +130,23 @@ TEST_F(NetClient, DispatchHandsOverEachMessageWholeAndInOrder) {
   EXPECT_EQ(received_, (std::vector<Bytes>{odd, kFrame, unknown, kQuit}));
 }
 
+// A connection that opens says nothing; exceptions name the request by its
+// serial, and the same refusal is told once.
+TEST_F(NetClient, AnExceptionIsToldOnceWithTheRequestItRefersTo) {
+  Bytes exceptions;
+  for (const simwire::ExceptionReport& report :
+       {simwire::ExceptionReport{3, 2, 1}, {3, 2, 1}, {3, 1, ~0u}, {1, 999, 0}}) {
+    simwire::EncodeException(&exceptions, 5, report);
+  }
+  CaptureStderr();
+  EXPECT_TRUE(Connect() && Transmit(handle_) >= 0);
+  EXPECT_TRUE(server_.Send(exceptions) && DispatchUntil(5));
+  EXPECT_EQ(GetCapturedStderr(),
+            "The simulator refused request 2 (TransmitClientEvent, argument 1) with exception 3\n"
+            "The simulator refused request 1 (Open) with exception 3\n"
+            "The simulator refused request 999 (unknown, argument 0) with exception 1\n");
+}
+
 TEST_F(NetClient, HalfAMessageStalledPastTheLimitIsALoss) {
   ASSERT_TRUE(Connect() && DispatchUntil(1));
   ASSERT_TRUE(server_.Send(Bytes(kFrame.begin(), kFrame.begin() + 30)));
@@ -122,11 +157,16 @@ TEST_F(NetClient, HalfAMessageStalledPastTheLimitIsALoss) {
 }
 
 TEST_F(NetClient, HangingUpIsALossAfterTheMessagesBeforeIt) {
+  debugLogging = true;
   for (const bool reset : {false, true}) {
     ASSERT_TRUE(Connect());
     ASSERT_TRUE(server_.Send(kQuit));
     server_.HangUp(reset);
+    CaptureStderr();
     EXPECT_TRUE(LostWithin(2s)) << reset;
+    EXPECT_NE(GetCapturedStderr().find(reset ? "debug: simulator connection lost: connection reset\n"
+                                             : "debug: simulator connection lost: closed by the simulator\n"),
+              std::string::npos);
     EXPECT_TRUE(reset || (received_.size() == 2 && received_[1] == kQuit)) << "what came before is delivered";
     EXPECT_LT(Dispatch(), 0) << "and stays lost";
   }

@@ -5,6 +5,7 @@
 #include "panel/PanelDevice.h"
 #include "sim/FlightSimInterfaceMSFS.h"
 #include "supervisor/SupervisorThread.h"
+#include "supervisor/WaitCauses.h"
 #include "tests/fakes/FakeHidapi.h"
 #include "tests/fakes/FakeSimConnect.h"
 #include "tests/fakes/RecordingTray.h"
@@ -19,6 +20,8 @@ inline void ResetBridgeState() {
   simConnected = false;
   connectionHandle = nullptr;
   msfs = FlightSimInterfaceMSFS{};
+  ForgetWaitCauses();
+  panelOpenProbe = nullptr;
 }
 
 // An open simulator connection that has sent both data blocks, for command

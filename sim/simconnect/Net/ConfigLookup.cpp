@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -51,8 +52,10 @@ ReadResult ReadSmallFile(const std::string& path, std::string* text, std::string
 
 }  // namespace
 
-SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, std::string* problem) {
+SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, std::string* problem,
+                                      std::string* source) {
   problem->clear();
+  if (source != nullptr) source->clear();
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
     const std::string path = folder + "/" + kFileName;
@@ -68,6 +71,12 @@ SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, s
         if (!ParseSimConnectConfig(text, &server, &why)) {
           *problem = path + ": " + why;
           return SimConnectServer{};
+        }
+        // "./SimConnect.cfg" says nothing to someone reading a service's log.
+        if (source != nullptr) {
+          std::error_code ignored;
+          const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+          *source = absolute.empty() ? path : absolute.lexically_normal().string();
         }
         return server;
       }
@@ -95,10 +104,10 @@ std::string ExecutableFolder() {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-SimConnectServer LookUpSimConnectServer() {
+SimConnectServer LookUpSimConnectServer(std::string* source) {
   static std::string lastReported;
   std::string problem;
-  const SimConnectServer server = FindSimConnectServer({".", ExecutableFolder()}, &problem);
+  const SimConnectServer server = FindSimConnectServer({".", ExecutableFolder()}, &problem, source);
   if (problem.empty()) {
     lastReported.clear();
   } else if (problem != lastReported) {

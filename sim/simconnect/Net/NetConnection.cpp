@@ -1,9 +1,12 @@
 #include "sim/simconnect/Net/NetConnection.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "sim/simconnect/Net/ByteOrder.h"
 #include "sim/simconnect/Net/ClientRequests.h"
 #include "sim/simconnect/Net/ServerMessages.h"
+#include "supervisor/WaitCauses.h"
 
 namespace {
 
@@ -20,6 +23,7 @@ std::unique_ptr<NetConnection> NetConnection::Start(const SimConnectServer& serv
   if (socket == simnet::kNoSocket) return nullptr;
   std::unique_ptr<NetConnection> connection(new NetConnection(socket, tuning, now));
   // The open request waits in the queue until the connect completes.
+  connection->sent_.Note(connection->nextSerial_, simwire::kRequestOpen);
   simwire::EncodeOpen(&connection->outgoing_, connection->nextSerial_++, clientName);
   return connection;
 }
@@ -29,7 +33,8 @@ NetConnection::NetConnection(simnet::SocketHandle socket, const SimConnectNetTun
 
 NetConnection::~NetConnection() { simnet::CloseSocket(socket_); }
 
-bool NetConnection::Fail() {
+bool NetConnection::Fail(const char* why) {
+  if (state_ != State::kFailed) std::snprintf(failure_, sizeof failure_, "%s", why);
   state_ = State::kFailed;
   outgoing_.clear();
   outgoingSent_ = 0;
@@ -39,7 +44,7 @@ bool NetConnection::Fail() {
 NetConnection::State NetConnection::Advance(Clock::time_point now) {
   if (state_ == State::kOpen || state_ == State::kFailed) return state_;
   if (now - startedAt_ > tuning_.openTimeout) {
-    Fail();
+    Fail(state_ == State::kConnecting ? "connecting timed out" : "no answer to the open request");
     return state_;
   }
   if (state_ == State::kConnecting) {
@@ -47,7 +52,7 @@ NetConnection::State NetConnection::Advance(Clock::time_point now) {
       case simnet::ConnectState::kPending:
         return state_;
       case simnet::ConnectState::kFailed:
-        Fail();
+        Fail("connection refused or host unreachable");
         return state_;
       case simnet::ConnectState::kConnected:
         state_ = State::kAwaitingOpen;
@@ -58,17 +63,26 @@ NetConnection::State NetConnection::Advance(Clock::time_point now) {
   if (!Flush() || !Receive()) return state_;
   switch (decoder_.Next(&message_)) {
     case simwire::WireDecoder::Status::kNeedMore:
-      if (peerClosed_) Fail();
+      if (peerClosed_) Fail("closed before answering the open request");
       break;
     case simwire::WireDecoder::Status::kBroken:
-      Fail();
+      Fail("answered the open request with garbage");
       break;
     case simwire::WireDecoder::Status::kMessage:
       // Anything but the open answer (an exception for a version the
       // simulator does not speak, say) means it will not serve us.
       if (!simwire::IsWellFormedMessage(message_.data(), message_.size()) ||
           simwire::MessageKind(message_.data()) != SIMCONNECT_RECV_ID_OPEN) {
-        Fail();
+        simwire::ExceptionReport refusal;
+        char why[sizeof failure_];
+        if (simwire::DecodeException(message_.data(), message_.size(), &refusal)) {
+          std::snprintf(why, sizeof why, "refused the open request with exception %u",
+                        static_cast<unsigned>(refusal.exception));
+        } else {
+          std::snprintf(why, sizeof why, "answered the open request with a message of kind %u",
+                        static_cast<unsigned>(simwire::MessageKind(message_.data())));
+        }
+        Fail(why);
         break;
       }
       openReply_ = message_;
@@ -81,10 +95,14 @@ NetConnection::State NetConnection::Advance(Clock::time_point now) {
 bool NetConnection::Send(const Encoder& encode) {
   if (state_ != State::kOpen) return false;
   const std::size_t before = outgoing_.size();
-  encode(&outgoing_, nextSerial_++);
+  encode(&outgoing_, nextSerial_);
+  if (outgoing_.size() >= before + simwire::kRequestHeaderSize) {
+    sent_.Note(nextSerial_, simwire::ReadU32(outgoing_.data() + before + 8) & ~simwire::kRequestKindMark);
+  }
+  ++nextSerial_;
   if (outgoing_.size() - outgoingSent_ > tuning_.outgoingLimit) {
     outgoing_.resize(before);
-    return Fail();
+    return Fail("the simulator stopped reading our requests");
   }
   return Flush();
 }
@@ -97,7 +115,7 @@ bool NetConnection::Flush() {
     const std::size_t sent =
         simnet::SendSome(socket_, outgoing_.data() + outgoingSent_, outgoing_.size() - outgoingSent_, &status);
     if (status == simnet::IoStatus::kWouldBlock) break;
-    if (status != simnet::IoStatus::kDone) return Fail();
+    if (status != simnet::IoStatus::kDone) return Fail("sending failed");
     outgoingSent_ += sent;
   }
   if (outgoingSent_ == outgoing_.size()) {
@@ -123,7 +141,7 @@ bool NetConnection::Receive() {
         peerClosed_ = true;
         return true;
       case simnet::IoStatus::kFailed:
-        return Fail();
+        return Fail("connection reset");
     }
   }
   return true;
@@ -132,6 +150,10 @@ bool NetConnection::Receive() {
 bool NetConnection::DeliverMessage(const std::vector<unsigned char>& message, SimConnectDispatchProc deliver,
                                    void* context) {
   if (!simwire::IsWellFormedMessage(message.data(), message.size())) return false;
+  simwire::ExceptionReport exception;
+  if (simwire::DecodeException(message.data(), message.size(), &exception)) {
+    TellException(exception.exception, exception.serial, exception.index);
+  }
   if (deliver == nullptr) return true;
   // The callback reads the message through SIMCONNECT_RECV pointers, so it
   // gets an aligned copy that ends exactly where the message ends.
@@ -140,6 +162,19 @@ bool NetConnection::DeliverMessage(const std::vector<unsigned char>& message, Si
   deliver(reinterpret_cast<SIMCONNECT_RECV*>(aligned_.data()), static_cast<SimConnectDword>(message.size()),
           context);
   return true;
+}
+
+// The same refusal of the same kind of request is told once, not on every
+// knob turn that draws it.
+void NetConnection::TellException(std::uint32_t exception, std::uint32_t serial, std::uint32_t index) const {
+  const std::uint32_t kind = sent_.KindOf(serial);
+  char argument[32] = "";
+  if (index != SIMCONNECT_UNUSED) {
+    std::snprintf(argument, sizeof argument, ", argument %u", static_cast<unsigned>(index));
+  }
+  TellWaitCause(WaitCause::kSimulatorException, exception << 8 | kind,
+                "The simulator refused request %u (%s%s) with exception %u", static_cast<unsigned>(serial),
+                RecentRequests::Name(kind), argument, static_cast<unsigned>(exception));
 }
 
 bool NetConnection::Dispatch(SimConnectDispatchProc deliver, void* context, Clock::time_point now,
@@ -158,9 +193,9 @@ bool NetConnection::Dispatch(SimConnectDispatchProc deliver, void* context, Cloc
   for (;;) {
     const simwire::WireDecoder::Status status = decoder_.Next(&message_);
     if (status == simwire::WireDecoder::Status::kNeedMore) break;
-    if (status == simwire::WireDecoder::Status::kBroken) return Fail();
+    if (status == simwire::WireDecoder::Status::kBroken) return Fail("the simulator sent garbage");
     completedAny = true;
-    if (!DeliverMessage(message_, deliver, context)) return Fail();
+    if (!DeliverMessage(message_, deliver, context)) return Fail("the simulator sent a malformed message");
     if (stop()) return true;
     if (state_ != State::kOpen) return false;  // a request from the callback failed
   }
@@ -174,11 +209,11 @@ bool NetConnection::Dispatch(SimConnectDispatchProc deliver, void* context, Cloc
       partialPending_ = true;
       partialSince_ = now;
     } else if (now - partialSince_ > tuning_.stallLimit) {
-      return Fail();
+      return Fail("a message stalled half-received");
     }
   } else {
     partialPending_ = false;
   }
-  if (peerClosed_) return Fail();
+  if (peerClosed_) return Fail("closed by the simulator");
   return true;
 }

@@ -15,6 +15,7 @@
 
 #include "sim/SimConnect.h"
 #include "sim/simconnect/Net/NetTuning.h"
+#include "sim/simconnect/Net/RecentRequests.h"
 #include "sim/simconnect/Net/SimConnectConfig.h"
 #include "sim/simconnect/Net/Socket.h"
 #include "sim/simconnect/Net/WireDecoder.h"
@@ -42,6 +43,8 @@ class NetConnection {
   // Moves the connect and the handshake on; returns the state reached.
   State Advance(Clock::time_point now);
   State state() const { return state_; }
+  // Why the connection failed ("connection refused", ...); "" while it has not.
+  const char* failure() const { return failure_; }
 
   // Queues one request (encoded with the next serial) and sends what the
   // socket takes. False when the connection is not open or has failed.
@@ -63,14 +66,17 @@ class NetConnection {
   // peerClosed_ when the simulator closed its side.
   bool Receive();
   bool DeliverMessage(const std::vector<unsigned char>& message, SimConnectDispatchProc deliver, void* context);
-  bool Fail();
+  bool Fail(const char* why);
+  void TellException(std::uint32_t exception, std::uint32_t serial, std::uint32_t index) const;
 
   simnet::SocketHandle socket_;
   SimConnectNetTuning tuning_;
   State state_ = State::kConnecting;
+  char failure_[64] = "";
   Clock::time_point startedAt_;
 
   std::uint32_t nextSerial_ = 1;
+  RecentRequests sent_;  // names the request an exception refers to
   std::vector<unsigned char> outgoing_;
   std::size_t outgoingSent_ = 0;
 

@@ -27,6 +27,7 @@
 #include "sim/simconnect/Net/ConfigLookup.h"
 #include "sim/simconnect/Net/NetConnection.h"
 #include "sim/simconnect/Net/NetTuning.h"
+#include "supervisor/WaitCauses.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ struct PendingOpen {
   std::unique_ptr<NetConnection> connection;
   std::string clientName;
   Clock::time_point nextAttemptAt{};
+  SimConnectServer server;  // where this attempt goes
+  std::string source;       // the SimConnect.cfg that said so, or "" for the default
 };
 
 SimConnectNetTuning& Tuning() {
@@ -84,6 +87,27 @@ void RemoveSlot(std::uintptr_t id) {
               slots.end());
 }
 
+// A changed address or port is news even while the simulator stays away.
+std::uint32_t AddressKey(const SimConnectServer& server) {
+  std::uint32_t key = server.port;
+  for (const char c : server.address) key = key * 31 + static_cast<unsigned char>(c);
+  return key;
+}
+
+// One line per attempt in the debug log; the first failure, and the first
+// after each connection, is told without it.
+void TellAttemptResult(const PendingOpen& attempt, const char* result) {
+  const char* address = attempt.server.address.c_str();
+  const unsigned port = attempt.server.port;
+  const std::string from = attempt.source.empty()
+                               ? "no usable SimConnect.cfg in the working directory or beside the program, default address"
+                               : "address from " + attempt.source;
+  DebugLog("simulator at %s:%u: %s (%s)", address, port, result, from.c_str());
+  if (attempt.connection != nullptr && attempt.connection->state() == NetConnection::State::kOpen) return;
+  TellWaitCause(WaitCause::kSimulatorUnreachable, AddressKey(attempt.server), "No simulator at %s:%u: %s (%s)", address,
+                port, result, from.c_str());
+}
+
 SimConnectResult SendRequest(SimConnectHandle handle, const NetConnection::Encoder& encode) {
   Slot* slot = FindSlot(handle);
   if (slot == nullptr) return kInvalidArg;
@@ -108,9 +132,11 @@ SimConnectResult Open(SimConnectHandle* handle, const char* name, void* /*window
   if (pending.connection != nullptr && pending.clientName != clientName) pending.connection.reset();
   if (pending.connection == nullptr) {
     if (now < pending.nextAttemptAt) return kFail;
-    pending.connection = NetConnection::Start(LookUpSimConnectServer(), clientName, Tuning(), now);
+    pending.server = LookUpSimConnectServer(&pending.source);
+    pending.connection = NetConnection::Start(pending.server, clientName, Tuning(), now);
     pending.clientName = clientName;
     if (pending.connection == nullptr) {
+      TellAttemptResult(pending, "cannot start connecting");
       pending.nextAttemptAt = now + Tuning().retryInterval;
       return kFail;
     }
@@ -118,12 +144,14 @@ SimConnectResult Open(SimConnectHandle* handle, const char* name, void* /*window
 
   switch (pending.connection->Advance(now)) {
     case NetConnection::State::kOpen: {
+      TellAttemptResult(pending, "connected");
       const std::uintptr_t id = NextHandleId();
       Slots().push_back(Slot{id, std::move(pending.connection)});
       *handle = reinterpret_cast<SimConnectHandle>(id);
       return kOk;
     }
     case NetConnection::State::kFailed:
+      TellAttemptResult(pending, pending.connection->failure());
       pending.connection.reset();
       pending.nextAttemptAt = now + Tuning().retryInterval;
       return kFail;
@@ -158,6 +186,7 @@ SimConnectResult CallDispatch(SimConnectHandle handle, SimConnectDispatchProc di
     return true;
   };
   const bool alive = connection->Dispatch(dispatch, context, Clock::now(), closedMeanwhile);
+  if (!alive) DebugLog("simulator connection lost: %s", connection->failure());
   for (Slot& s : Slots()) {
     if (s.id != id) continue;
     --s.dispatching;
