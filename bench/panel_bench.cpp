@@ -80,9 +80,8 @@ void BurstOf1000ReportsInOneDrain(benchmark::State& state) {
     benchmark::DoNotOptimize(ReadPanelReports());
   }
   state.SetItemsProcessed(state.iterations() * kBurst);
-  state.counters["per_report"] =
-      benchmark::Counter(static_cast<double>(state.iterations() * kBurst),
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_report"] = benchmark::Counter(static_cast<double>(state.iterations() * kBurst),
+                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BurstOf1000ReportsInOneDrain)->Unit(benchmark::kMicrosecond);
 

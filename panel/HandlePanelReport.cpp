@@ -49,13 +49,20 @@ void DispatchKnobs(const PanelReport& report, FlightSimInterface& sim) {
 int SwapKeyButton(std::uint8_t mode, bool shift) {
   using namespace keyaction;
   switch (mode) {
-    case ModeCom1: return shift ? kHeadingSync : kCom1Swap;
-    case ModeCom2: return shift ? kStandardPressure : kCom2Swap;
-    case ModeNav1: return kNav1Swap;
-    case ModeNav2: return kNav2Swap;
-    case ModeAutopilot: return kAutopilotFlightLevelChange;
-    case ModeTransponder: return kTransponderIdent;
-    default: return -1;  // navigator modes use the key for range; others have none
+    case ModeCom1:
+      return shift ? kHeadingSync : kCom1Swap;
+    case ModeCom2:
+      return shift ? kStandardPressure : kCom2Swap;
+    case ModeNav1:
+      return kNav1Swap;
+    case ModeNav2:
+      return kNav2Swap;
+    case ModeAutopilot:
+      return kAutopilotFlightLevelChange;
+    case ModeTransponder:
+      return kTransponderIdent;
+    default:
+      return -1;  // navigator modes use the key for range; others have none
   }
 }
 

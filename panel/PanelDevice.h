@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
-
 #include <hidapi/hidapi.h>
+
+#include <cstdint>
 
 #include "panel/PanelReport.h"
 #include "sim/FlightSimInterface.h"
@@ -10,12 +10,12 @@
 // The state of the link to the panel. One static object, named like its
 // type, lives for the whole process; only the supervisor thread touches it.
 struct PanelDevice {
-  hid_device* device;              // the open panel, or null
-  bool shift;                      // alternate knob functions, toggled by the knob push
-  FlightSimInterface* simulator;   // where every control action goes
-  PanelReport lastReport;          // its key mask is the reference for new presses
-  std::uint8_t mode;               // mode of the most recently read report
-  std::uint8_t lastLamps;          // lamp bits the panel currently shows
+  hid_device* device;             // the open panel, or null
+  bool shift;                     // alternate knob functions, toggled by the knob push
+  FlightSimInterface* simulator;  // where every control action goes
+  PanelReport lastReport;         // its key mask is the reference for new presses
+  std::uint8_t mode;              // mode of the most recently read report
+  std::uint8_t lastLamps;         // lamp bits the panel currently shows
 };
 
 extern struct PanelDevice PanelDevice;

@@ -8,6 +8,10 @@ source scripts/build-lib.sh
 
 failed=0
 
+echo "-- clang-format"
+mapfile -t cpp_files < <(git ls-files '*.cpp' '*.h')
+clang-format --dry-run -Werror "${cpp_files[@]}" || failed=1
+
 echo "-- pyflakes"
 mapfile -t python_files < <(git ls-files '*.py')
 pyflakes3 "${python_files[@]}" || failed=1

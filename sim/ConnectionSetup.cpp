@@ -18,8 +18,8 @@ void FlightSimInterfaceMSFS::Initialize() {
                                    SIMCONNECT_UNUSED);
   }
   for (SimConnectDword request = 0; request < kDataDefinitionCount; ++request) {
-    SimConnect_RequestDataOnSimObject(handle, request, request, SIMCONNECT_OBJECT_ID_USER,
-                                      SIMCONNECT_PERIOD_SIM_FRAME, 0, 0, 0, 0);
+    SimConnect_RequestDataOnSimObject(handle, request, request, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SIM_FRAME,
+                                      0, 0, 0, 0);
   }
 }
 

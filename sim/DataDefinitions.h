@@ -14,8 +14,8 @@ struct DataDefinitionEntry {
   const char* variable;
   const char* unit;
   SimConnectDataType type;
-  double FlightSimInterfaceMSFS::*float64;        // the field of a FLOAT64 entry
-  std::int32_t FlightSimInterfaceMSFS::*int32;    // the field of an INT32 entry
+  double FlightSimInterfaceMSFS::*float64;      // the field of a FLOAT64 entry
+  std::int32_t FlightSimInterfaceMSFS::*int32;  // the field of an INT32 entry
 };
 
 namespace datadefinition {

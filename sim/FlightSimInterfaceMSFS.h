@@ -57,8 +57,8 @@ class FlightSimInterfaceMSFS final : public FlightSimInterface {
   // `fractionStep` (inner), each wrapping once inside [minimum, maximum]
   // without carrying between them. Returns NaN when `frequency` cannot be
   // represented in 25 kHz units.
-  double StepNavFrequency(double frequency, double minimum, double maximum, std::int32_t outer,
-                          std::int32_t inner, double fractionStep) const;
+  double StepNavFrequency(double frequency, double minimum, double maximum, std::int32_t outer, std::int32_t inner,
+                          double fractionStep) const;
 
   // True while a simulator connection is open; commands send nothing and
   // leave the mirror alone otherwise.

@@ -79,13 +79,11 @@ void FlightSimInterfaceMSFS::TuneCom(UnitSelector unit, std::int8_t outer, std::
   for (int i = 0; i < -fractionSteps; ++i) Send(events.fractionDec, 1);
 }
 
-double FlightSimInterfaceMSFS::StepNavFrequency(double frequency, double minimum, double maximum,
-                                                std::int32_t outer, std::int32_t inner,
-                                                double fractionStep) const {
+double FlightSimInterfaceMSFS::StepNavFrequency(double frequency, double minimum, double maximum, std::int32_t outer,
+                                                std::int32_t inner, double fractionStep) const {
   std::int32_t units25kHz;
   std::int32_t span;
-  if (!TruncateToInt32(std::round(frequency * 40.0), &units25kHz) ||
-      !TruncateToInt32(maximum - minimum + 1.0, &span)) {
+  if (!TruncateToInt32(std::round(frequency * 40.0), &units25kHz) || !TruncateToInt32(maximum - minimum + 1.0, &span)) {
     return std::nan("");
   }
   // Steps beyond a whole band (or a whole megahertz of channels) in one

@@ -113,24 +113,21 @@ typedef void (*SimConnectDispatchProc)(SIMCONNECT_RECV* data, SimConnectDword si
 
 extern "C" {
 
-SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window,
-                                 SimConnectDword userMessage, void* eventHandle,
-                                 SimConnectDword configIndex);
+SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window, SimConnectDword userMessage,
+                                 void* eventHandle, SimConnectDword configIndex);
 
 SimConnectResult SimConnect_Close(SimConnectHandle handle);
 
 // Calls `dispatch` once for each message waiting, on the calling thread,
 // then returns. A negative result means the connection is lost.
-SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch,
-                                         void* context);
+SimConnectResult SimConnect_CallDispatch(SimConnectHandle handle, SimConnectDispatchProc dispatch, void* context);
 
 SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, SimConnectDword eventId,
                                                      const char* eventName);
 
 SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
                                                 const char* datumName, const char* unitsName,
-                                                SimConnectDataType datumType, float epsilon,
-                                                SimConnectDword datumId);
+                                                SimConnectDataType datumType, float epsilon, SimConnectDword datumId);
 
 SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
                                                    SimConnectDword defineId, SimConnectDword objectId,
@@ -139,8 +136,8 @@ SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimC
                                                    SimConnectDword limit);
 
 SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
-                                                SimConnectDword eventId, SimConnectDword data,
-                                                SimConnectDword groupId, SimConnectDword flags);
+                                                SimConnectDword eventId, SimConnectDword data, SimConnectDword groupId,
+                                                SimConnectDword flags);
 
 }  // extern "C"
 

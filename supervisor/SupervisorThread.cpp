@@ -1,14 +1,14 @@
 #include "supervisor/SupervisorThread.h"
 
+#include <hidapi/hidapi.h>
+
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
-#include <hidapi/hidapi.h>
-
-#include "supervisor/TrayState.h"
 #include "panel/PanelDevice.h"
 #include "sim/FlightSimInterfaceMSFS.h"
+#include "supervisor/TrayState.h"
 #include "supervisor/WaitCauses.h"
 
 bool deviceOpen = false;

@@ -1,13 +1,13 @@
 #include "app/linux/DisplayProbe.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 bool X11DisplayReachable() {
   const char* display = std::getenv("DISPLAY");

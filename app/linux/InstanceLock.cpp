@@ -1,13 +1,13 @@
 #include "app/linux/InstanceLock.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <string>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
 
 namespace {
 

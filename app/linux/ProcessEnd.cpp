@@ -1,9 +1,9 @@
 #include "app/linux/ProcessEnd.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
-
-#include <unistd.h>
 
 #include "app/linux/TrayStateBridge.h"
 

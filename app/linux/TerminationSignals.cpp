@@ -1,12 +1,11 @@
 #include "app/linux/TerminationSignals.h"
 
-#include <cerrno>
-#include <csignal>
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <atomic>
 
-#include "supervisor/TrayState.h"
 #include "app/linux/TrayStateRelay.h"
+#include "supervisor/TrayState.h"
 
 namespace {
 std::atomic<TrayStateRelay*> installedRelay{nullptr};

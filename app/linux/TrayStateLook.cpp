@@ -8,9 +8,12 @@ namespace {
 
 const char* EmblemName(TrayState state) {
   switch (state) {
-    case TrayWaiting: return "waiting";
-    case TrayConnected: return "connected";
-    case TrayStandby: break;
+    case TrayWaiting:
+      return "waiting";
+    case TrayConnected:
+      return "connected";
+    case TrayStandby:
+      break;
   }
   return "standby";
 }
@@ -31,9 +34,12 @@ QIcon TrayStateIcon(TrayState state) {
 
 QString TrayStateToolTip(TrayState state) {
   switch (state) {
-    case TrayWaiting: return QStringLiteral("VESTREL\nWaiting for Dorvik");
-    case TrayConnected: return QStringLiteral("VESTREL\nConnected to MSFS");
-    case TrayStandby: break;
+    case TrayWaiting:
+      return QStringLiteral("VESTREL\nWaiting for Dorvik");
+    case TrayConnected:
+      return QStringLiteral("VESTREL\nConnected to MSFS");
+    case TrayStandby:
+      break;
   }
   return QStringLiteral("VESTREL\nStandby");
 }

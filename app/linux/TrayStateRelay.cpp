@@ -1,11 +1,10 @@
 #include "app/linux/TrayStateRelay.h"
 
-#include <cstdint>
-
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <cstdint>
 
 TrayStateRelay::TrayStateRelay(TrayState shown, QObject* parent)
     : QObject(parent), requested_(shown), delivered_(shown), wakeUp_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {

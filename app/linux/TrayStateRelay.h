@@ -1,8 +1,7 @@
 #pragma once
 
-#include <atomic>
-
 #include <QObject>
+#include <atomic>
 
 #include "supervisor/TrayState.h"
 

@@ -1,10 +1,9 @@
 // The bridge's main thread: single-instance lock, tray, supervisor, and the
 // Qt event loop until "Quit".
 
+#include <QApplication>
 #include <memory>
 #include <thread>
-
-#include <QApplication>
 
 #include "app/linux/InstanceLock.h"
 #include "app/linux/PanelAccessProbe.h"

@@ -12,8 +12,8 @@ void RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.cbClsExtra = 0;
   windowClass.cbWndExtra = 0;
   windowClass.hInstance = instance;
-  windowClass.hIcon = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_STANDBY), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR));
+  windowClass.hIcon =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_STANDBY), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszMenuName = nullptr;

@@ -17,9 +17,7 @@ void Quit(HWND mainWindow) {
 
 // The shell's default notification protocol: lParam is the mouse message
 // itself. Only these two open the menu; a single left click does nothing.
-bool OpensContextMenu(LPARAM notification) {
-  return notification == WM_LBUTTONDBLCLK || notification == WM_RBUTTONUP;
-}
+bool OpensContextMenu(LPARAM notification) { return notification == WM_LBUTTONDBLCLK || notification == WM_RBUTTONUP; }
 
 }  // namespace
 

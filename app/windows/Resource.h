@@ -14,6 +14,6 @@
 #define IDM_QUIT 105
 #define IDM_UNHANDLED 0xFFFF  // "&Hilfe": never shown, nothing handles it
 
-#define IDI_STANDBY 129  // grey, also the program's icon
-#define IDI_WAITING 131  // yellow
+#define IDI_STANDBY 129    // grey, also the program's icon
+#define IDI_WAITING 131    // yellow
 #define IDI_CONNECTED 132  // green

@@ -3,7 +3,7 @@
 namespace {
 // No "Global\" or "Local\" prefix: the name lives in the session's namespace.
 constexpr wchar_t kLockName[] = L"com_vestrel_pelvar";
-}
+}  // namespace
 
 bool TakeSingleInstanceLock(HANDLE* lock) {
   *lock = CreateMutexW(nullptr, TRUE, kLockName);

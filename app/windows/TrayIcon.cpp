@@ -23,8 +23,8 @@ void FillTrayIconRecord(TrayState state, HWND mainWindow, int iconGroup, const w
   record.hWnd = mainWindow;
   record.uID = TrayIconId;
   record.uCallbackMessage = TrayCallbackMessage;
-  record.hIcon = static_cast<HICON>(
-      LoadImageW(instanceHandle, MAKEINTRESOURCEW(iconGroup), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR));
+  record.hIcon =
+      static_cast<HICON>(LoadImageW(instanceHandle, MAKEINTRESOURCEW(iconGroup), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR));
   wcscpy_s(record.szTip, sizeof record.szTip / sizeof record.szTip[0], tooltip);
   record.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
 }

@@ -38,6 +38,7 @@ const struct Row {
   int outer, inner;
   double after;
   Events sent;
+  // clang-format off
 } kRows[] = {
     // COM: one relative event per step, whole megahertz first.
     {kCom, 1, 0, 3, -2, 0, {{"COM_RADIO_WHOLE_INC", 1}, {"COM_RADIO_WHOLE_INC", 1}, {"COM_RADIO_WHOLE_INC", 1},
@@ -112,9 +113,13 @@ const struct Row {
                                {"MobiFlight.AS530_RNG_Dezoom", 1}, {"MobiFlight.AS1000_PFD_RANGE_DEC", 1}}},
     {kFms, 0, 0, 1, 1, 0, {}}, {kRange, 3, 0, 1, 1, 0, {}},
 };
+// clang-format on
 
 class CommandsTest : public CoreTest {
-  void SetUp() override { CoreTest::SetUp(); ConnectFakeSimulator(); }
+  void SetUp() override {
+    CoreTest::SetUp();
+    ConnectFakeSimulator();
+  }
 };
 
 TEST_F(CommandsTest, KnobCommandsStoreAndSendTheseValues) {
@@ -161,6 +166,7 @@ TEST_F(CommandsTest, EveryNavChannelStepsOntoAChannelAndPacksToItsDigits) {
 TEST_F(CommandsTest, SquawkCountsAsOneOctalCounter) {
   // Unit, code before (as a pilot reads it: 0x7700 is squawk 7700), outer and
   // inner steps, code after.
+  // clang-format off
   const long long squawks[][5] = {
       {1, 0x1200, +1, 0, 0x1300}, {1, 0x7000, +1, 0, 0x7100}, {1, 0x7700, +1, 0, 0x0000},
       {1, 0x7777, +1, 0, 0x0077}, {1, 0x7777, 0, +1, 0x0000}, {1, 0x7777, +1, +1, 0x0100},
@@ -173,6 +179,7 @@ TEST_F(CommandsTest, SquawkCountsAsOneOctalCounter) {
       // Shift turns the knobs into unit 2, which has no transponder.
       {2, 0x1200, +1, 0, 0x1200}, {0, 0x1200, 0, +1, 0x1200},
   };
+  // clang-format on
   for (const auto& s : squawks) {
     SCOPED_TRACE(::testing::Message() << std::hex << s[1] << " by " << std::dec << s[2] << "/" << s[3]);
     fakesim::ClearCalls();
@@ -185,6 +192,7 @@ TEST_F(CommandsTest, SquawkCountsAsOneOctalCounter) {
   }
 }
 
+// clang-format off
 const Events kButtons[] = {
     /* 0 */ {{"MobiFlight.AS530_RightSmallKnob_Push", 0}, {"MobiFlight.AS1000_PFD_FMS_Upper_PUSH", 0}},
     /* 1 */ {{"MobiFlight.AS530_DirectTo_Push", 0}, {"MobiFlight.AS1000_PFD_DIRECTTO", 0}},
@@ -215,6 +223,7 @@ const Events kButtons[] = {
     /* 33 */ {{"BAROMETRIC_STD_PRESSURE", 0}}, /* 34 */ {{"MobiFlight.AS1000_PFD_HEADING_SYNC", 0}},
     /* 35 */ {{"XPNDR_IDENT_ON", 0}},
 };
+// clang-format on
 
 TEST_F(CommandsTest, EveryButtonSendsItsEventsInOrderAndNoneBeyondTheTable) {
   for (ButtonId button = 0; button < 36; ++button) {

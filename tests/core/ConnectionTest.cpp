@@ -15,6 +15,7 @@ using objectdata::Bytes;
 
 // The client event catalogue by number; 101 is not used, and "" is a private
 // event the simulator ignores.
+// clang-format off
 const char* const kExpectedCatalogue[] = {
     /* 0 */ "COM_STBY_RADIO_SET", "COM2_STBY_RADIO_SET", "NAV1_STBY_SET", "NAV2_STBY_SET", "HEADING_BUG_SET",
     /* 5 */ "VOR1_SET", "VOR2_SET", "XPNDR_SET", "AP_ALT_VAR_SET_ENGLISH", "AP_VS_VAR_SET_ENGLISH", "KOHLSMAN_INC",
@@ -49,12 +50,14 @@ const char* const kExpectedCatalogue[] = {
     /* 97 */ "AP_NAV1_HOLD", "AP_APR_HOLD", "AP_PANEL_ALTITUDE_HOLD", "AP_PANEL_VS_HOLD", nullptr,
     /* 102 */ "MobiFlight.C_172_AP_FLC", "MobiFlight.C_172_AP_NOSE_UP", "MobiFlight.C_172_AP_NOSE_DN",
 };
+// clang-format on
 
 // Definition, variable, unit, data type (4 FLOAT64, 1 INT32), in registration order.
 const struct ExpectedDatum {
   std::uint32_t definition;
   const char *variable, *unit;
   std::uint32_t type;
+  // clang-format off
 } kExpectedDefinitions[] = {
     {0, "COM STANDBY FREQUENCY:1", "MHz", 4},     {0, "COM STANDBY FREQUENCY:2", "MHz", 4},
     {0, "NAV STANDBY FREQUENCY:1", "MHz", 4},     {0, "NAV STANDBY FREQUENCY:2", "MHz", 4},
@@ -65,6 +68,7 @@ const struct ExpectedDatum {
     {1, "AUTOPILOT NAV1 LOCK", "Bool", 1},        {1, "AUTOPILOT APPROACH HOLD", "Bool", 1},
     {1, "AUTOPILOT ALTITUDE LOCK", "Bool", 1},    {1, "AUTOPILOT VERTICAL HOLD", "Bool", 1},
 };
+// clang-format on
 
 TEST_F(CoreTest, RegistersTheCatalogueDefinitionsAndRequestsOnEveryNewConnection) {
   for (int connection = 0; connection < 2; ++connection) {
@@ -103,10 +107,10 @@ void Deliver(const Bytes& message) {
 TEST_F(CoreTest, DataMessagesFillTheMirrorFieldByFieldAndEveryFlagLightsItsLamp) {
   Deliver(objectdata::Definition0({118.0, 121.5, 110.5, 113.0, 270.0, 90.0, 180.0, 999.0}));  // one value too many
   Deliver(objectdata::Definition1(4500.0, -500.0, {0x1200, 1, 0, 1, 0, 1, 0}));
-  EXPECT_EQ((std::vector<double>{msfs.com1Standby, msfs.com2Standby, msfs.nav1Standby, msfs.nav2Standby,
-                                 msfs.headingBug, msfs.course1, msfs.course2, msfs.autopilotAltitude,
-                                 msfs.autopilotVerticalSpeed}),
-            (std::vector<double>{118.0, 121.5, 110.5, 113.0, 270.0, 90.0, 180.0, 4500.0, -500.0}));
+  EXPECT_EQ(
+      (std::vector<double>{msfs.com1Standby, msfs.com2Standby, msfs.nav1Standby, msfs.nav2Standby, msfs.headingBug,
+                           msfs.course1, msfs.course2, msfs.autopilotAltitude, msfs.autopilotVerticalSpeed}),
+      (std::vector<double>{118.0, 121.5, 110.5, 113.0, 270.0, 90.0, 180.0, 4500.0, -500.0}));
   EXPECT_EQ((std::vector<std::int32_t>{msfs.transponderCode, msfs.autopilotMaster, msfs.headingHold, msfs.nav1Hold,
                                        msfs.approachHold, msfs.altitudeHold, msfs.verticalSpeedHold}),
             (std::vector<std::int32_t>{0x1200, 1, 0, 1, 0, 1, 0}));
@@ -127,6 +131,7 @@ Bytes Words(std::vector<std::uint32_t> words, std::size_t replaceAt = 0, const B
 TEST_F(CoreTest, MessagesThatAreNotAWholeBlockOfOursChangeNothing) {
   const Bytes data0 = objectdata::Definition0({1, 2, 3, 4, 5, 6, 7});
   const Bytes data1 = objectdata::Definition1(3000, 0, {0x7700, 1, 1, 1, 1, 1, 1});
+  // clang-format off
   std::vector<Bytes> messages = {
       objectdata::Message(2, objectdata::Float64s({1, 2, 3, 4, 5, 6, 7})),
       Words({95}, 0, data0), Words({83}, 0, data1),  // claiming a byte less than their block
@@ -134,6 +139,7 @@ TEST_F(CoreTest, MessagesThatAreNotAWholeBlockOfOursChangeNothing) {
       Words({24, 5, 1, 3, 7, 1}),                    // an exception
       Words({12, 5, 8}),                             // a header alone
   };
+  // clang-format on
   for (std::uint32_t kind : {0u, 1u, 2u, 3u, 4u, 5u, 7u, 9u, 0xFFFFFFFFu}) messages.push_back(Words({kind}, 8, data0));
   for (const Bytes& full : {data0, data1}) {
     for (std::size_t cut = 0; cut < full.size(); ++cut) messages.emplace_back(full.begin(), full.begin() + cut);

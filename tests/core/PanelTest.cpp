@@ -28,6 +28,7 @@ const struct Route {
   int outer, inner;
   Ops ops;
   bool shiftAfter;
+  // clang-format off
 } kRoutes[] = {
     // Knobs: mode x shift picks the operation and unit; counts pass unchanged.
     {ModeCom1, false, 0, 0, +2, -1, {"TuneCom 1 2 -1"}, false},
@@ -76,6 +77,7 @@ const struct Route {
     {ModeCom1, false, 0, 0xFFFFFFFFu, 1, 1, {"TuneCom 1 1 1", Press(34), Press(22), Press(23), Press(24),
                                             Press(25), Press(26), Press(27)}, true},
 };
+// clang-format on
 
 class PanelTest : public CoreTest {
  protected:

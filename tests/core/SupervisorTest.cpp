@@ -41,7 +41,6 @@ class SupervisorTest : public CoreTest {
     SupervisorPass();
   }
   std::size_t Count(const char* function) { return fakesim::CallsTo(function).size(); }
-
 };
 
 TEST_F(SupervisorTest, EachConnectionStateShowsItsTrayAndPollsWhatItShould) {
@@ -99,7 +98,7 @@ TEST_F(SupervisorTest, ALostPanelIsReleasedLoggedOnlyWhenConnectedAndItsStateSur
   fakehid::QueueReport(PanelBytes(ModeNav1, kApMaster));
   SupervisorPass();
   EXPECT_EQ(SentEvents(), (Events{{"AP_MASTER", 0}}));  // a fresh panel holds no keys we know of
-  EXPECT_TRUE(PanelDevice.shift);                        // but mode and shift are kept
+  EXPECT_TRUE(PanelDevice.shift);                       // but mode and shift are kept
   EXPECT_EQ(GetCapturedStdout(), "Connection to Dorvik lost\n");
 }
 
@@ -151,11 +150,10 @@ TEST_F(SupervisorTest, LampsAreWrittenWhenTheyChangeAndAFreshPanelShowsNone) {
 // compute from it send nothing, the others go out as usual.
 TEST_F(SupervisorTest, UntilANewConnectionsFirstDataOnlyCommandsThatReadNoMirrorAreSent) {
   const auto turnEveryKnob = [] {
-    for (const auto& report :
-         {PanelBytes(ModeCom1, 0, +1, 0), PanelBytes(ModeNav1, 0, +1, 0), PanelBytes(ModeNav1, kPush),
-          PanelBytes(ModeNav1, 0, 0, +1), PanelBytes(ModeCom1, kPush), PanelBytes(ModeCom1, 0, +1, 0),
-          PanelBytes(ModeAutopilot, 0, +1, +1), PanelBytes(ModeTransponder, 0, 0, +1),
-          PanelBytes(ModeTransponder, kApMaster)}) {
+    for (const auto& report : {PanelBytes(ModeCom1, 0, +1, 0), PanelBytes(ModeNav1, 0, +1, 0),
+                               PanelBytes(ModeNav1, kPush), PanelBytes(ModeNav1, 0, 0, +1), PanelBytes(ModeCom1, kPush),
+                               PanelBytes(ModeCom1, 0, +1, 0), PanelBytes(ModeAutopilot, 0, +1, +1),
+                               PanelBytes(ModeTransponder, 0, 0, +1), PanelBytes(ModeTransponder, kApMaster)}) {
       fakehid::QueueReport(report);
     }
     fakesim::ClearCalls();
@@ -167,13 +165,21 @@ TEST_F(SupervisorTest, UntilANewConnectionsFirstDataOnlyCommandsThatReadNoMirror
   EXPECT_EQ(turnEveryKnob(), withoutData);
   EXPECT_EQ(msfs.nav1Standby, 0.0);  // left alone
   fakesim::QueueMessage(objectdata::Definition0({118.0, 119.0, 110.5, 113.45, 355.0, 90.0, 5.0}));
-  EXPECT_EQ(turnEveryKnob(), (Events{{"COM_RADIO_WHOLE_INC", 1}, {"NAV1_STBY_SET", 0x11150}, {"VOR1_SET", 91},
-                                     {"HEADING_BUG_SET", 5}, {"MobiFlight.C_172_AP_NOSE_UP", 1}, {"AP_MASTER", 0}}));
+  EXPECT_EQ(turnEveryKnob(), (Events{{"COM_RADIO_WHOLE_INC", 1},
+                                     {"NAV1_STBY_SET", 0x11150},
+                                     {"VOR1_SET", 91},
+                                     {"HEADING_BUG_SET", 5},
+                                     {"MobiFlight.C_172_AP_NOSE_UP", 1},
+                                     {"AP_MASTER", 0}}));
   fakesim::QueueMessage(objectdata::Definition1(3000, 0, {0x1200, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(turnEveryKnob(),
-            (Events{{"COM_RADIO_WHOLE_INC", 1}, {"NAV1_STBY_SET", 0x11250}, {"VOR1_SET", 92}, {"HEADING_BUG_SET", 15},
-                    {"AP_ALT_VAR_SET_ENGLISH", 3100}, {"MobiFlight.C_172_AP_NOSE_UP", 1}, {"XPNDR_SET", 0x1201},
-                    {"AP_MASTER", 0}}));
+  EXPECT_EQ(turnEveryKnob(), (Events{{"COM_RADIO_WHOLE_INC", 1},
+                                     {"NAV1_STBY_SET", 0x11250},
+                                     {"VOR1_SET", 92},
+                                     {"HEADING_BUG_SET", 15},
+                                     {"AP_ALT_VAR_SET_ENGLISH", 3100},
+                                     {"MobiFlight.C_172_AP_NOSE_UP", 1},
+                                     {"XPNDR_SET", 0x1201},
+                                     {"AP_MASTER", 0}}));
   CaptureStdout();
   fakesim::FailNextDispatch();
   SupervisorPass();
@@ -181,10 +187,14 @@ TEST_F(SupervisorTest, UntilANewConnectionsFirstDataOnlyCommandsThatReadNoMirror
   EXPECT_EQ(turnEveryKnob(), withoutData);
   fakesim::QueueMessage(objectdata::Definition0({118.0, 119.0, 109.0, 113.45, 20.0, 180.0, 5.0}));
   fakesim::QueueMessage(objectdata::Definition1(8000, 0, {0x7000, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(turnEveryKnob(),
-            (Events{{"COM_RADIO_WHOLE_INC", 1}, {"NAV1_STBY_SET", 0x11000}, {"VOR1_SET", 181}, {"HEADING_BUG_SET", 30},
-                    {"AP_ALT_VAR_SET_ENGLISH", 8100}, {"MobiFlight.C_172_AP_NOSE_UP", 1}, {"XPNDR_SET", 0x7001},
-                    {"AP_MASTER", 0}}));
+  EXPECT_EQ(turnEveryKnob(), (Events{{"COM_RADIO_WHOLE_INC", 1},
+                                     {"NAV1_STBY_SET", 0x11000},
+                                     {"VOR1_SET", 181},
+                                     {"HEADING_BUG_SET", 30},
+                                     {"AP_ALT_VAR_SET_ENGLISH", 8100},
+                                     {"MobiFlight.C_172_AP_NOSE_UP", 1},
+                                     {"XPNDR_SET", 0x7001},
+                                     {"AP_MASTER", 0}}));
   EXPECT_EQ(GetCapturedStdout(), "Connection to MSFS lost\n");
 }
 
@@ -249,8 +259,11 @@ TEST_F(SupervisorTest, TheFirstPassConnectsBothAndTurnsReportsIntoEventsFromTheR
   EXPECT_EQ(opens[0].texts, std::vector<std::string>{"Request Data"});
   EXPECT_EQ(opens[0].numbers, (std::vector<std::uint32_t>{0, 0, 0, 0}));  // no window, message 0, no event, index 0
   EXPECT_EQ(Count("SimConnect_MapClientEventToSimEvent"), 104u);
-  EXPECT_EQ(SentEvents(), (Events{{"NAV1_STBY_SET", 0x11150}, {"NAV1_STBY_SET", 0x11155}, {"HEADING_BUG_SET", 5},
-                                  {"MobiFlight.AS430_RNG_Zoom", 1}, {"MobiFlight.AS1000_MFD_RANGE_INC", 1},
+  EXPECT_EQ(SentEvents(), (Events{{"NAV1_STBY_SET", 0x11150},
+                                  {"NAV1_STBY_SET", 0x11155},
+                                  {"HEADING_BUG_SET", 5},
+                                  {"MobiFlight.AS430_RNG_Zoom", 1},
+                                  {"MobiFlight.AS1000_MFD_RANGE_INC", 1},
                                   {"XPNDR_SET", 0x1177}}));
   EXPECT_EQ(fakehid::Writes(), (Writes{{11, 0x01}}));
   EXPECT_EQ(faketray::Shown(), std::vector<TrayState>{TrayConnected});

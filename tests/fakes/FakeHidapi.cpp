@@ -18,7 +18,7 @@ namespace {
 
 struct State {
   bool pluggedIn = false;
-  unsigned generation = 0;  // bumped by every unplug
+  unsigned generation = 0;                   // bumped by every unplug
   std::deque<std::pair<bool, Bytes>> queue;  // a read error, or the bytes of a report
   std::vector<Bytes> writes;
   std::set<hid_device*> handles;  // opened and not yet closed

@@ -68,11 +68,11 @@ using fakesim::S;
 
 extern "C" {
 
-SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window,
-                                 SimConnectDword userMessage, void* eventHandle, SimConnectDword configIndex) {
+SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window, SimConnectDword userMessage,
+                                 void* eventHandle, SimConnectDword configIndex) {
   Record("SimConnect_Open", nullptr,
-         {static_cast<std::uint32_t>(window != nullptr), userMessage, static_cast<std::uint32_t>(eventHandle != nullptr),
-          configIndex},
+         {static_cast<std::uint32_t>(window != nullptr), userMessage,
+          static_cast<std::uint32_t>(eventHandle != nullptr), configIndex},
          {fakesim::Text(name)});
   if (!S().running) return fakesim::kFailure;
   *handle = reinterpret_cast<SimConnectHandle>(S().nextHandle);
@@ -118,15 +118,16 @@ SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConn
 
 SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword requestId,
                                                    SimConnectDword defineId, SimConnectDword objectId,
-                                                   SimConnectDword period, SimConnectDword flags, SimConnectDword origin,
-                                                   SimConnectDword interval, SimConnectDword limit) {
+                                                   SimConnectDword period, SimConnectDword flags,
+                                                   SimConnectDword origin, SimConnectDword interval,
+                                                   SimConnectDword limit) {
   return Record("SimConnect_RequestDataOnSimObject", handle,
                 {requestId, defineId, objectId, period, flags, origin, interval, limit});
 }
 
 SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
-                                                SimConnectDword eventId, SimConnectDword data,
-                                                SimConnectDword groupId, SimConnectDword flags) {
+                                                SimConnectDword eventId, SimConnectDword data, SimConnectDword groupId,
+                                                SimConnectDword flags) {
   return Record("SimConnect_TransmitClientEvent", handle, {objectId, eventId, data, groupId, flags});
 }
 

@@ -37,7 +37,7 @@ std::vector<Call> CallsTo(const std::string& function);
 std::vector<Transmission> Transmissions();
 void ClearCalls();
 
-int OpenConnections();          // opened and not yet closed
-int CallsOnClosedHandles();     // any call with a handle that is not open
+int OpenConnections();       // opened and not yet closed
+int CallsOnClosedHandles();  // any call with a handle that is not open
 
 }  // namespace fakesim

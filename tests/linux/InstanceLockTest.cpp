@@ -2,7 +2,6 @@
 // in /tmp can keep the bridge out or lead its lock elsewhere.
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 

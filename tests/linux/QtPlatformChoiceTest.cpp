@@ -17,14 +17,10 @@ TEST(QtPlatformChoice, NeverNamesADisplayThatDidNotAnswerAndEndsInOffscreen) {
     const char* chosen;
   };
   const Row rows[] = {
-      {"", false, false, "offscreen"},
-      {"", true, false, "xcb;offscreen"},
-      {"", false, true, "wayland;offscreen"},
-      {"", true, true, ""},  // Qt's own choice between two live displays
-      {"xcb", false, true, "offscreen"},
-      {"wayland;xcb", true, false, "xcb;offscreen"},
-      {"vnc", false, false, "vnc;offscreen"},
-      {"offscreen", true, true, "offscreen"},
+      {"", false, false, "offscreen"},        {"", true, false, "xcb;offscreen"},
+      {"", false, true, "wayland;offscreen"}, {"", true, true, ""},  // Qt's own choice between two live displays
+      {"xcb", false, true, "offscreen"},      {"wayland;xcb", true, false, "xcb;offscreen"},
+      {"vnc", false, false, "vnc;offscreen"}, {"offscreen", true, true, "offscreen"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(ChooseQtPlatform(row.requested, row.x11, row.wayland), row.chosen)

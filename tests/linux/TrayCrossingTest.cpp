@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QSocketNotifier>
 #include <atomic>
 #include <chrono>
 #include <thread>
-
-#include <QCoreApplication>
-#include <QSocketNotifier>
 
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"

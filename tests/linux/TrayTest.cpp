@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 #include "app/linux/AboutDialog.h"
 #include "app/linux/TrayController.h"

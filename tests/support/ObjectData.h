@@ -21,8 +21,16 @@ using Bytes = std::vector<unsigned char>;
 inline Bytes Message(std::uint32_t request, const Bytes& block) {
   Bytes message(kSimObjectDataBlockOffset + block.size(), 0);
   // size, protocol, kind; request, object, definition, flags, entry, out of, count
-  const std::uint32_t header[] = {static_cast<std::uint32_t>(message.size()), simwire::kProtocolVersion,
-                                  SIMCONNECT_RECV_ID_SIMOBJECT_DATA, request, 0, request, 0, 1, 1, 1};
+  const std::uint32_t header[] = {static_cast<std::uint32_t>(message.size()),
+                                  simwire::kProtocolVersion,
+                                  SIMCONNECT_RECV_ID_SIMOBJECT_DATA,
+                                  request,
+                                  0,
+                                  request,
+                                  0,
+                                  1,
+                                  1,
+                                  1};
   std::memcpy(message.data(), header, sizeof header);
   if (!block.empty()) std::memcpy(message.data() + kSimObjectDataBlockOffset, block.data(), block.size());
   return message;

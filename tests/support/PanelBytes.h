@@ -5,9 +5,14 @@
 
 // An input report exactly as the panel sends it.
 inline std::vector<unsigned char> PanelBytes(std::uint8_t mode, std::uint32_t keys = 0, int outer = 0, int inner = 0) {
-  return {0x00, static_cast<unsigned char>(keys), static_cast<unsigned char>(keys >> 8),
-          static_cast<unsigned char>(keys >> 16), static_cast<unsigned char>(keys >> 24),
-          static_cast<unsigned char>(outer), static_cast<unsigned char>(inner), mode};
+  return {0x00,
+          static_cast<unsigned char>(keys),
+          static_cast<unsigned char>(keys >> 8),
+          static_cast<unsigned char>(keys >> 16),
+          static_cast<unsigned char>(keys >> 24),
+          static_cast<unsigned char>(outer),
+          static_cast<unsigned char>(inner),
+          mode};
 }
 
 // Key bits by their role on the panel. In the navigator modes the autopilot

@@ -76,11 +76,10 @@ TEST(VirtualPanel, RawReportsAndWhatIsNoCommand) {
   ASSERT_TRUE(ParseScriptLine(" raw 0b01 ", &command, &error));
   EXPECT_EQ(command.kind, ScriptCommand::kRaw);
   EXPECT_EQ(command.raw, (std::vector<unsigned char>{0x0b, 0x01}));
-  const std::string bad[] = {"tap knob", "raw 0", "raw 0g", "raw " + std::string(130, 'f'), "wait 60001",
-                             "quit now", "outer 1 2", "jump"};
+  const std::string bad[] = {"tap knob",   "raw 0",    "raw 0g",    "raw " + std::string(130, 'f'),
+                             "wait 60001", "quit now", "outer 1 2", "jump"};
   for (const std::string& line : bad) EXPECT_FALSE(ParseScriptLine(line, &command, &error)) << line;
 }
-
 
 TEST(VirtualPanel, LightsTheLampsOfALampReportOnly) {
   const unsigned char masterAndAltitude[] = {0x0B, 0x11}, other[] = {0x0A, 0x11};

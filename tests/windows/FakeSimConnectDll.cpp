@@ -40,14 +40,14 @@ EXPORT std::int32_t SimConnect_CallDispatch(void* handle, void (*dispatch)(void*
 EXPORT std::int32_t SimConnect_MapClientEventToSimEvent(void* handle, U event, const char* name) {
   return Record("Map %llx %u %s", Address(handle), event, name);
 }
-EXPORT std::int32_t SimConnect_AddToDataDefinition(void* handle, U define, const char* datum, const char* units,
-                                                   U type, float epsilon, U datumId) {
+EXPORT std::int32_t SimConnect_AddToDataDefinition(void* handle, U define, const char* datum, const char* units, U type,
+                                                   float epsilon, U datumId) {
   return Record("Define %llx %u %s %s %u %g %u", Address(handle), define, datum, units, type, epsilon, datumId);
 }
 EXPORT std::int32_t SimConnect_RequestDataOnSimObject(void* handle, U request, U define, U object, U period, U flags,
                                                       U origin, U interval, U limit) {
-  return Record("Request %llx %u %u %u %u %u %u %u %u", Address(handle), request, define, object, period, flags,
-                origin, interval, limit);
+  return Record("Request %llx %u %u %u %u %u %u %u %u", Address(handle), request, define, object, period, flags, origin,
+                interval, limit);
 }
 #ifndef FAKE_SIMCONNECT_INCOMPLETE
 EXPORT std::int32_t SimConnect_TransmitClientEvent(void* handle, U object, U event, U data, U group, U flags) {

@@ -4,8 +4,8 @@
 // natively. Its SimConnect.cfg is in our working folder.
 
 #include <gtest/gtest.h>
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <chrono>
 #include <cstring>

@@ -22,14 +22,13 @@ const HMODULE kShell = LoadLibraryExW(BesideTestProgram(L"vestrel-pelvar.exe").c
 
 std::string Resource(LPCWSTR type, WORD id) {
   HRSRC found = FindResourceExW(kShell, type, MAKEINTRESOURCEW(id), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
-  return found ? std::string(static_cast<const char*>(LoadResource(kShell, found)), SizeofResource(kShell, found))
-               : "";
+  return found ? std::string(static_cast<const char*>(LoadResource(kShell, found)), SizeofResource(kShell, found)) : "";
 }
 
 // The icons are looked up the same way by their own test.
 TEST(ShellResources, AreInGermanGermany) {
-  const std::pair<LPCWSTR, WORD> resources[] = {{RT_STRING, 103 / 16 + 1}, {RT_MENU, 109}, {RT_ACCELERATOR, 109},
-                                                {RT_DIALOG, 103},          {RT_MANIFEST, 1}};
+  const std::pair<LPCWSTR, WORD> resources[] = {
+      {RT_STRING, 103 / 16 + 1}, {RT_MENU, 109}, {RT_ACCELERATOR, 109}, {RT_DIALOG, 103}, {RT_MANIFEST, 1}};
   for (const auto& [type, id] : resources) EXPECT_NE(Resource(type, id), "") << "resource " << id;
 }
 
@@ -86,8 +85,8 @@ TEST(ShellResources, VersionIsTheProjectVersion) {
 TEST(ShellExecutable, IsAGuiProgramNeedingOnlySystemDlls) {
   const char* image = reinterpret_cast<const char*>(reinterpret_cast<UINT_PTR>(kShell) & ~UINT_PTR{3});
   ASSERT_NE(image, nullptr);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
-      image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+  const auto* nt =
+      reinterpret_cast<const IMAGE_NT_HEADERS64*>(image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
   EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
   // hidapi, the C++ runtime and the thread library are linked in; the
   // simulator's library is loaded at run time, if present.

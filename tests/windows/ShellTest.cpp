@@ -81,8 +81,8 @@ TEST(Shell, AboutBoxOpensByCommandOrAcceleratorAndClosesEveryWay) {
   PostMessageW(window, WM_TIMER, 1, 0);
   // Opened by the menu's command, Alt+/ and Alt+?; closed by "OK", Enter, Escape and the close button.
   const std::vector<BYTE> chords[] = {{}, {VK_MENU, VK_OEM_2}, {VK_MENU, VK_SHIFT, VK_OEM_2}, {}};
-  const UINT closings[][2] = {{BM_CLICK, 0}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, VK_ESCAPE},
-                              {WM_SYSCOMMAND, SC_CLOSE}};
+  const UINT closings[][2] = {
+      {BM_CLICK, 0}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, VK_ESCAPE}, {WM_SYSCOMMAND, SC_CLOSE}};
   for (int way = 0; way < 4; ++way) {
     const std::vector<BYTE>& chord = chords[way];
     if (chord.empty()) PostMessageW(window, WM_COMMAND, 104, 0);
@@ -104,8 +104,9 @@ TEST(Shell, AboutBoxOpensByCommandOrAcceleratorAndClosesEveryWay) {
                   std::to_wstring(GetWindowLongW(control, GWL_STYLE) & 0xF) + L"\n";
     }
     // Wine gives the icon, group 129, as its text.
-    EXPECT_EQ(controls, L"\xFFFF\x81 #-1 type 3\nVESTREL MSFS Plug-In 0.5.0 #-1 type 0\n"
-                        L"Copyright \u00a9 2025 Vestrel #-1 type 0\nOK #1 type 1\n");
+    EXPECT_EQ(controls,
+              L"\xFFFF\x81 #-1 type 3\nVESTREL MSFS Plug-In 0.5.0 #-1 type 0\n"
+              L"Copyright \u00a9 2025 Vestrel #-1 type 0\nOK #1 type 1\n");
     const UINT* closing = closings[way];
     PostMessageW(closing[0] == WM_SYSCOMMAND ? box : GetDlgItem(box, IDOK), closing[0], closing[1], 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "way " << way << " left the box open";

@@ -19,7 +19,8 @@ std::string delivered;  // what our dispatch callback was handed
 
 void See(SIMCONNECT_RECV* message, SimConnectDword size, void* seen) {
   *static_cast<std::string*>(seen) = "kind " + std::to_string(message->dwID) + " size " + std::to_string(size) +
-      " request " + std::to_string(static_cast<SIMCONNECT_RECV_SIMOBJECT_DATA*>(message)->dwRequestID);
+                                     " request " +
+                                     std::to_string(static_cast<SIMCONNECT_RECV_SIMOBJECT_DATA*>(message)->dwRequestID);
 }
 
 // Each call, and the line the stand-in library logs for it: the library sees

@@ -85,7 +85,8 @@ int FillInbox(hid_device* device) {
 // the next complete frame. Returns 1 with `frame` filled, 0 when none came
 // in time, -1 when the device has failed.
 int NextFrame(hid_device* device, Frame* frame, int timeoutMilliseconds) {
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMilliseconds > 0 ? timeoutMilliseconds : 0);
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(timeoutMilliseconds > 0 ? timeoutMilliseconds : 0);
   for (;;) {
     const int used = panelsocket::ExtractFrame(device->inbox, device->inboxLength, frame);
     if (used < 0) {
@@ -241,7 +242,8 @@ SHIM_EXPORT int hid_read_timeout(hid_device* dev, unsigned char* data, size_t le
     }
     if (frame.length == 0) continue;
     // Like hidraw, a report longer than the caller's buffer is cut short.
-    const std::size_t count = length < static_cast<std::size_t>(frame.length) ? length : static_cast<std::size_t>(frame.length);
+    const std::size_t count =
+        length < static_cast<std::size_t>(frame.length) ? length : static_cast<std::size_t>(frame.length);
     if (count > 0) std::memcpy(data, frame.payload, count);
     return static_cast<int>(count);
   }

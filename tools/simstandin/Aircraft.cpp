@@ -92,8 +92,8 @@ void Swap(AircraftState* state, const RadioRef& radio, EventOutcome* outcome) {
   std::int32_t& standby = state->*radio.standby;
   std::swap(active, standby);
   const bool com = IsCom(radio);
-  outcome->changes.push_back(std::string(radio.label) + " swapped: active " + FormatMhz(active, com) +
-                             ", standby " + FormatMhz(standby, com));
+  outcome->changes.push_back(std::string(radio.label) + " swapped: active " + FormatMhz(active, com) + ", standby " +
+                             FormatMhz(standby, com));
 }
 
 // The COM whole-megahertz knob: wraps within the band, keeps the fraction.
@@ -138,11 +138,10 @@ void Toggle(bool* flag, const char* label, EventOutcome* outcome) {
   *flag = !*flag;
 }
 
-void SetNumber(std::int32_t* field, const char* label, const char* unit, std::int32_t value,
-               EventOutcome* outcome) {
+void SetNumber(std::int32_t* field, const char* label, const char* unit, std::int32_t value, EventOutcome* outcome) {
   if (*field == value) return;
-  outcome->changes.push_back(std::string(label) + " " + std::to_string(*field) + " -> " + std::to_string(value) +
-                             " " + unit);
+  outcome->changes.push_back(std::string(label) + " " + std::to_string(*field) + " -> " + std::to_string(value) + " " +
+                             unit);
   *field = value;
 }
 
@@ -183,8 +182,8 @@ double ConvertFromBase(Quantity quantity, double value, const std::string& units
       if (units == "METERS/SECOND" || units == "METERS PER SECOND" || units == "M/S") return value * 0.00508;
       return value;
     case Quantity::kPressure:  // base inHg
-      if (units == "MILLIBARS" || units == "MILLIBAR" || units == "MBAR" || units == "HPA" ||
-          units == "HECTOPASCALS" || units == "HECTOPASCAL") {
+      if (units == "MILLIBARS" || units == "MILLIBAR" || units == "MBAR" || units == "HPA" || units == "HECTOPASCALS" ||
+          units == "HECTOPASCAL") {
         return value * 33.8639;
       }
       return value;
@@ -195,8 +194,7 @@ double ConvertFromBase(Quantity quantity, double value, const std::string& units
       {
         // Any other unit: the four digits as a decimal number (1200).
         const auto code = static_cast<std::uint32_t>(value);
-        return ((code >> 12) & 0xF) * 1000.0 + ((code >> 8) & 0xF) * 100.0 + ((code >> 4) & 0xF) * 10.0 +
-               (code & 0xF);
+        return ((code >> 12) & 0xF) * 1000.0 + ((code >> 8) & 0xF) * 100.0 + ((code >> 4) & 0xF) * 10.0 + (code & 0xF);
       }
   }
   return value;

@@ -63,8 +63,8 @@ class Aircraft {
 
 // Formatting shared by the log, the state line and the live view.
 std::string FormatMhz(std::int32_t kHz, bool allDigits = false);  // "118.00", or "118.025" with allDigits
-std::string FormatInHg(std::int32_t hundredths);                    // "29.92"
-std::string FormatSquawk(std::uint32_t bco16);                      // "1200"
+std::string FormatInHg(std::int32_t hundredths);                  // "29.92"
+std::string FormatSquawk(std::uint32_t bco16);                    // "1200"
 
 // The `state` line's key=value pairs, without the leading "state".
 std::string StateFields(const AircraftState& state);

@@ -16,7 +16,6 @@ constexpr std::size_t kMostMappedEvents = 4096;
 constexpr std::size_t kMostDatums = 4096;
 constexpr std::size_t kMostRequests = 256;
 
-
 template <typename Integer>
 Integer Saturate(double value) {
   if (std::isnan(value)) return 0;
@@ -174,9 +173,8 @@ void ClientSession::HandleDataRequest(const simwire::ClientRequest& request) {
   data.interval = request.numbers[6];
   data.limit = request.numbers[7];
   requests_[requestId] = std::move(data);
-  simulation_->console->Line("data: request " + std::to_string(requestId) + ": definition " +
-                             std::to_string(defineId) + ", " + std::to_string(definitions_[defineId].size()) +
-                             " variables");
+  simulation_->console->Line("data: request " + std::to_string(requestId) + ": definition " + std::to_string(defineId) +
+                             ", " + std::to_string(definitions_[defineId].size()) + " variables");
 }
 
 void ClientSession::Exception(std::uint32_t code, std::uint32_t serial, std::uint32_t index) {
@@ -223,7 +221,8 @@ bool ClientSession::Due(DataRequest* request, std::uint64_t frame) const {
   if (request->period == SIMCONNECT_PERIOD_SECOND) {
     const auto framesPerSecond = static_cast<std::uint64_t>(simulation_->framesPerSecond);
     if ((frame - request->firstFrame) % framesPerSecond != 0) return false;
-  } else if (request->period != SIMCONNECT_PERIOD_ONCE && request->period != SIMCONNECT_PERIOD_VISUAL_FRAME && request->period != SIMCONNECT_PERIOD_SIM_FRAME) {
+  } else if (request->period != SIMCONNECT_PERIOD_ONCE && request->period != SIMCONNECT_PERIOD_VISUAL_FRAME &&
+             request->period != SIMCONNECT_PERIOD_SIM_FRAME) {
     return false;
   }
   const std::uint64_t index = request->periodsSeen++;
@@ -238,7 +237,8 @@ void ClientSession::Frame(std::uint64_t frame) {
     if (Due(&request, frame)) {
       const std::vector<Datum>& definition = definitions_[request.defineId];
       std::vector<unsigned char> block = Block(definition);
-      const bool unchanged = (request.flags & SIMCONNECT_DATA_REQUEST_FLAG_CHANGED) != 0 && request.sent > 0 && block == request.lastBlock;
+      const bool unchanged =
+          (request.flags & SIMCONNECT_DATA_REQUEST_FLAG_CHANGED) != 0 && request.sent > 0 && block == request.lastBlock;
       if (!unchanged) {
         SIMCONNECT_RECV_SIMOBJECT_DATA fields{};
         fields.dwRequestID = it->first;

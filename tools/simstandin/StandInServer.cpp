@@ -1,10 +1,6 @@
 #include "StandInServer.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -13,7 +9,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +36,8 @@ class StandIn {
   explicit StandIn(const StandInOptions& options) : options_(options), console_(options.display) {
     simulation_.console = &console_;
     simulation_.framesPerSecond = options.framesPerSecond;
-    framePeriod_ = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options.framesPerSecond));
+    framePeriod_ =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options.framesPerSecond));
   }
   ~StandIn() {
     sessions_.clear();
@@ -177,10 +178,9 @@ bool StandIn::Command(const std::string& raw) {
   } else if (line == "pause" || line == "resume") {
     paused_ = line == "pause";
   } else if (line == "state") {
-    const std::string state = "state clients=" + std::to_string(OpenedClients()) +
-                              " events=" + std::to_string(simulation_.events) + " " +
-                              StateFields(simulation_.aircraft.state()) +
-                              " mapped=" + std::to_string(MappedEvents()) + "\n";
+    const std::string state =
+        "state clients=" + std::to_string(OpenedClients()) + " events=" + std::to_string(simulation_.events) + " " +
+        StateFields(simulation_.aircraft.state()) + " mapped=" + std::to_string(MappedEvents()) + "\n";
     std::fputs(state.c_str(), stdout);
     std::fflush(stdout);
   } else {

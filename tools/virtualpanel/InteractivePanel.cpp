@@ -31,11 +31,13 @@ struct KeyBinding {
 };
 
 // Lower case taps a key; upper case holds it until pressed again.
+// clang-format off
 constexpr KeyBinding kKeyBindings[] = {
     {' ', PanelKey::Push}, {'s', PanelKey::Swap}, {'a', PanelKey::Ap},       {'h', PanelKey::Hdg},
     {'n', PanelKey::Nav},  {'p', PanelKey::Apr},  {'l', PanelKey::Alt},      {'v', PanelKey::Vs},
     {'d', PanelKey::DirectTo}, {'m', PanelKey::Menu}, {'c', PanelKey::Clear}, {'e', PanelKey::Enter},
 };
+// clang-format on
 
 // What the knobs, the push and the swap key do in each mode, for the hint line.
 constexpr const char* kModeHints[kPanelModeCount] = {

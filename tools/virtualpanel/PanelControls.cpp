@@ -10,16 +10,18 @@ struct KeyInfo {
   int bit;
 };
 
+// clang-format off
 constexpr KeyInfo kKeys[kPanelKeyCount] = {
     {PanelKey::DirectTo, "directto", 4}, {PanelKey::Menu, "menu", 5},   {PanelKey::Clear, "clear", 6},
     {PanelKey::Enter, "enter", 7},       {PanelKey::Swap, "swap", 8},   {PanelKey::Push, "push", 9},
     {PanelKey::Ap, "ap", 14},            {PanelKey::Hdg, "hdg", 15},    {PanelKey::Nav, "nav", 16},
     {PanelKey::Apr, "apr", 17},          {PanelKey::Alt, "alt", 18},    {PanelKey::Vs, "vs", 19},
 };
+// clang-format on
 
 constexpr const char* kModeNames[kPanelModeCount] = {"COM1", "COM2", "NAV1", "NAV2", "FMS1", "FMS2", "AP", "XPDR"};
 
-constexpr PanelKey kLampKeys[kLampCount] = {PanelKey::Ap, PanelKey::Hdg, PanelKey::Nav,
+constexpr PanelKey kLampKeys[kLampCount] = {PanelKey::Ap,  PanelKey::Hdg, PanelKey::Nav,
                                             PanelKey::Apr, PanelKey::Alt, PanelKey::Vs};
 constexpr const char* kLampNames[kLampCount] = {"AP", "HDG", "NAV", "APR", "ALT", "VS"};
 
@@ -51,7 +53,8 @@ const char* ModeName(int mode) {
   return kModeNames[mode];
 }
 
-bool ApplyAction(const PanelControls& before, const PanelAction& action, PanelControls* after, InputReportBytes* report) {
+bool ApplyAction(const PanelControls& before, const PanelAction& action, PanelControls* after,
+                 InputReportBytes* report) {
   PanelControls next = before;
   PanelReport sent{before.keys, before.mode, 0, 0};
   switch (action.kind) {

@@ -45,7 +45,8 @@ using InputReportBytes = std::array<unsigned char, kPanelReportSize>;
 // the input report the panel sends for it: the current keys and mode, and
 // the detents of this action alone. Returns false, touching neither, when
 // the value does not fit its byte (mode 0-255, steps -128..127).
-bool ApplyAction(const PanelControls& before, const PanelAction& action, PanelControls* after, InputReportBytes* report);
+bool ApplyAction(const PanelControls& before, const PanelAction& action, PanelControls* after,
+                 InputReportBytes* report);
 
 // The lamp bits of an output report from the bridge; false when the report
 // is not a lamp report.

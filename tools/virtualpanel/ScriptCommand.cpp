@@ -81,7 +81,9 @@ bool ParseScriptLine(std::string_view line, ScriptCommand* command, std::string*
       return false;
     }
     parsed.kind = ScriptCommand::kAction;
-    parsed.action.kind = mode ? PanelAction::kSelectMode : verb == "outer" ? PanelAction::kTurnOuter : PanelAction::kTurnInner;
+    parsed.action.kind = mode              ? PanelAction::kSelectMode
+                         : verb == "outer" ? PanelAction::kTurnOuter
+                                           : PanelAction::kTurnInner;
     parsed.action.value = value;
   } else if (verb == "press" || verb == "release" || verb == "tap") {
     PanelKey key;

@@ -18,8 +18,8 @@ struct ScriptCommand {
   enum Kind { kNothing, kAction, kTap, kRaw, kWait, kQuit };
   Kind kind = kNothing;
   PanelAction action{PanelAction::kSelectMode, 0, PanelKey::Push};  // kAction; kTap uses action.key
-  std::vector<unsigned char> raw;                                     // kRaw: sent as they stand
-  int milliseconds = 0;                                               // kWait
+  std::vector<unsigned char> raw;                                   // kRaw: sent as they stand
+  int milliseconds = 0;                                             // kWait
 };
 
 // Longest raw report a script may send: what one frame to the bridge holds.

@@ -31,7 +31,8 @@ bool MakeAddress(const std::string& path, sockaddr_un* address) {
 
 class SocketTransport : public PanelTransport {
  public:
-  SocketTransport(std::string path, int listener, ino_t inode) : path_(std::move(path)), listener_(listener), inode_(inode) {}
+  SocketTransport(std::string path, int listener, ino_t inode)
+      : path_(std::move(path)), listener_(listener), inode_(inode) {}
 
   ~SocketTransport() override {
     DropBridge();

@@ -19,20 +19,20 @@ constexpr unsigned kBusUsb = 0x03;
 // report without a report id (so hidraw hands the bridge exactly the eight
 // bytes), and the 1-byte lamp output report under report id 11.
 constexpr unsigned char kReportDescriptor[] = {
-    0x06, 0x00, 0xFF,  // Usage Page (vendor defined)
-    0x09, 0x01,        // Usage (1)
-    0xA1, 0x01,        // Collection (application)
-    0x15, 0x00,        //   Logical Minimum (0)
-    0x26, 0xFF, 0x00,  //   Logical Maximum (255)
-    0x75, 0x08,        //   Report Size (8 bits)
-    0x09, 0x02,        //   Usage (2)
-    0x95, 0x08,        //   Report Count (8)
-    0x81, 0x02,        //   Input (data, variable, absolute)
-    0x85, kLampReportId,  // Report ID (11)
-    0x09, 0x03,        //   Usage (3)
-    0x95, 0x01,        //   Report Count (1)
-    0x91, 0x02,        //   Output (data, variable, absolute)
-    0xC0,              // End Collection
+    0x06, 0x00,          0xFF,  // Usage Page (vendor defined)
+    0x09, 0x01,                 // Usage (1)
+    0xA1, 0x01,                 // Collection (application)
+    0x15, 0x00,                 //   Logical Minimum (0)
+    0x26, 0xFF,          0x00,  //   Logical Maximum (255)
+    0x75, 0x08,                 //   Report Size (8 bits)
+    0x09, 0x02,                 //   Usage (2)
+    0x95, 0x08,                 //   Report Count (8)
+    0x81, 0x02,                 //   Input (data, variable, absolute)
+    0x85, kLampReportId,        // Report ID (11)
+    0x09, 0x03,                 //   Usage (3)
+    0x95, 0x01,                 //   Report Count (1)
+    0x91, 0x02,                 //   Output (data, variable, absolute)
+    0xC0,                       // End Collection
 };
 
 bool WriteEvent(int fd, const uhid_event& event) {
@@ -142,7 +142,8 @@ std::unique_ptr<PanelTransport> OpenUhidTransport(std::string* error) {
   uhid_event create{};
   create.type = UHID_CREATE2;
   std::strncpy(reinterpret_cast<char*>(create.u.create2.name), "Dorvik (virtual)", sizeof create.u.create2.name - 1);
-  std::strncpy(reinterpret_cast<char*>(create.u.create2.phys), "vestrel-virtualpanel", sizeof create.u.create2.phys - 1);
+  std::strncpy(reinterpret_cast<char*>(create.u.create2.phys), "vestrel-virtualpanel",
+               sizeof create.u.create2.phys - 1);
   create.u.create2.rd_size = sizeof kReportDescriptor;
   create.u.create2.bus = kBusUsb;
   create.u.create2.vendor = kPanelVendorId;

@@ -52,8 +52,7 @@ SimConnectResult RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword
                                         SimConnectDword origin, SimConnectDword interval, SimConnectDword limit) {
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
-  return library.requestDataOnSimObject(handle, requestId, defineId, objectId, period, flags, origin, interval,
-                                        limit);
+  return library.requestDataOnSimObject(handle, requestId, defineId, objectId, period, flags, origin, interval, limit);
 }
 
 SimConnectResult TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId, SimConnectDword eventId,

@@ -26,13 +26,13 @@ bool LoadSimConnectLibrary(const wchar_t* fileName, SimConnectLibrary* library) 
   if (module == nullptr) return false;
 
   SimConnectLibrary found;
-  const bool complete =
-      Resolve(module, "SimConnect_Open", &found.open) && Resolve(module, "SimConnect_Close", &found.close) &&
-      Resolve(module, "SimConnect_CallDispatch", &found.callDispatch) &&
-      Resolve(module, "SimConnect_MapClientEventToSimEvent", &found.mapClientEventToSimEvent) &&
-      Resolve(module, "SimConnect_AddToDataDefinition", &found.addToDataDefinition) &&
-      Resolve(module, "SimConnect_RequestDataOnSimObject", &found.requestDataOnSimObject) &&
-      Resolve(module, "SimConnect_TransmitClientEvent", &found.transmitClientEvent);
+  const bool complete = Resolve(module, "SimConnect_Open", &found.open) &&
+                        Resolve(module, "SimConnect_Close", &found.close) &&
+                        Resolve(module, "SimConnect_CallDispatch", &found.callDispatch) &&
+                        Resolve(module, "SimConnect_MapClientEventToSimEvent", &found.mapClientEventToSimEvent) &&
+                        Resolve(module, "SimConnect_AddToDataDefinition", &found.addToDataDefinition) &&
+                        Resolve(module, "SimConnect_RequestDataOnSimObject", &found.requestDataOnSimObject) &&
+                        Resolve(module, "SimConnect_TransmitClientEvent", &found.transmitClientEvent);
   if (!complete) {
     FreeLibrary(module);
     return false;

@@ -65,9 +65,9 @@ void EncodeTransmitClientEvent(Bytes* out, std::uint32_t serial, std::uint32_t o
   FinishRequest(out, start);
 }
 
-void EncodeAddToDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t defineId,
-                               std::string_view datumName, std::string_view unitsName, std::uint32_t dataType,
-                               float epsilon, std::uint32_t datumId) {
+void EncodeAddToDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t defineId, std::string_view datumName,
+                               std::string_view unitsName, std::uint32_t dataType, float epsilon,
+                               std::uint32_t datumId) {
   const std::size_t start = BeginRequest(out, kRequestAddToDataDefinition, serial);
   ByteWriter(out)
       .U32(defineId)
@@ -79,10 +79,9 @@ void EncodeAddToDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t d
   FinishRequest(out, start);
 }
 
-void EncodeRequestDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_t requestId,
-                                  std::uint32_t defineId, std::uint32_t objectId, std::uint32_t period,
-                                  std::uint32_t flags, std::uint32_t origin, std::uint32_t interval,
-                                  std::uint32_t limit) {
+void EncodeRequestDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_t requestId, std::uint32_t defineId,
+                                  std::uint32_t objectId, std::uint32_t period, std::uint32_t flags,
+                                  std::uint32_t origin, std::uint32_t interval, std::uint32_t limit) {
   const std::size_t start = BeginRequest(out, kRequestDataOnSimObject, serial);
   ByteWriter(out).U32(requestId).U32(defineId).U32(objectId).U32(period).U32(flags).U32(origin).U32(interval).U32(
       limit);

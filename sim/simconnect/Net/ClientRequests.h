@@ -22,13 +22,12 @@ void EncodeMapClientEventToSimEvent(Bytes* out, std::uint32_t serial, std::uint3
                                     std::string_view eventName);
 void EncodeTransmitClientEvent(Bytes* out, std::uint32_t serial, std::uint32_t objectId, std::uint32_t eventId,
                                std::uint32_t data, std::uint32_t groupId, std::uint32_t flags);
-void EncodeAddToDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t defineId,
-                               std::string_view datumName, std::string_view unitsName, std::uint32_t dataType,
-                               float epsilon, std::uint32_t datumId);
-void EncodeRequestDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_t requestId,
-                                  std::uint32_t defineId, std::uint32_t objectId, std::uint32_t period,
-                                  std::uint32_t flags, std::uint32_t origin, std::uint32_t interval,
-                                  std::uint32_t limit);
+void EncodeAddToDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t defineId, std::string_view datumName,
+                               std::string_view unitsName, std::uint32_t dataType, float epsilon,
+                               std::uint32_t datumId);
+void EncodeRequestDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_t requestId, std::uint32_t defineId,
+                                  std::uint32_t objectId, std::uint32_t period, std::uint32_t flags,
+                                  std::uint32_t origin, std::uint32_t interval, std::uint32_t limit);
 
 // One decoded request. Only the fields of its kind are filled.
 struct ClientRequest {

@@ -111,8 +111,8 @@ SimConnectServer LookUpSimConnectServer(std::string* source) {
   if (problem.empty()) {
     lastReported.clear();
   } else if (problem != lastReported) {
-    std::fprintf(stderr, "SimConnect.cfg not used (%s); connecting to %s:%u\n", problem.c_str(),
-                 server.address.c_str(), static_cast<unsigned>(server.port));
+    std::fprintf(stderr, "SimConnect.cfg not used (%s); connecting to %s:%u\n", problem.c_str(), server.address.c_str(),
+                 static_cast<unsigned>(server.port));
     lastReported = problem;
   }
   return server;

@@ -159,8 +159,7 @@ bool NetConnection::DeliverMessage(const std::vector<unsigned char>& message, Si
   // gets an aligned copy that ends exactly where the message ends.
   aligned_.assign((message.size() + 7) / 8, 0);
   std::memcpy(aligned_.data(), message.data(), message.size());
-  deliver(reinterpret_cast<SIMCONNECT_RECV*>(aligned_.data()), static_cast<SimConnectDword>(message.size()),
-          context);
+  deliver(reinterpret_cast<SIMCONNECT_RECV*>(aligned_.data()), static_cast<SimConnectDword>(message.size()), context);
   return true;
 }
 

@@ -6,8 +6,8 @@
 
 extern "C" {
 
-SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window,
-                                 SimConnectDword userMessage, void* eventHandle, SimConnectDword configIndex) {
+SimConnectResult SimConnect_Open(SimConnectHandle* handle, const char* name, void* window, SimConnectDword userMessage,
+                                 void* eventHandle, SimConnectDword configIndex) {
   return simconnect_net::Open(handle, name, window, userMessage, eventHandle, configIndex);
 }
 
@@ -24,8 +24,7 @@ SimConnectResult SimConnect_MapClientEventToSimEvent(SimConnectHandle handle, Si
 
 SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle handle, SimConnectDword defineId,
                                                 const char* datumName, const char* unitsName,
-                                                SimConnectDataType datumType, float epsilon,
-                                                SimConnectDword datumId) {
+                                                SimConnectDataType datumType, float epsilon, SimConnectDword datumId) {
   return simconnect_net::AddToDataDefinition(handle, defineId, datumName, unitsName, datumType, epsilon, datumId);
 }
 
@@ -34,13 +33,13 @@ SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle handle, SimC
                                                    SimConnectDword period, SimConnectDword flags,
                                                    SimConnectDword origin, SimConnectDword interval,
                                                    SimConnectDword limit) {
-  return simconnect_net::RequestDataOnSimObject(handle, requestId, defineId, objectId, period, flags, origin,
-                                                interval, limit);
+  return simconnect_net::RequestDataOnSimObject(handle, requestId, defineId, objectId, period, flags, origin, interval,
+                                                limit);
 }
 
 SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConnectDword objectId,
-                                                SimConnectDword eventId, SimConnectDword data,
-                                                SimConnectDword groupId, SimConnectDword flags) {
+                                                SimConnectDword eventId, SimConnectDword data, SimConnectDword groupId,
+                                                SimConnectDword flags) {
   return simconnect_net::TransmitClientEvent(handle, objectId, eventId, data, groupId, flags);
 }
 

@@ -99,9 +99,10 @@ std::uint32_t AddressKey(const SimConnectServer& server) {
 void TellAttemptResult(const PendingOpen& attempt, const char* result) {
   const char* address = attempt.server.address.c_str();
   const unsigned port = attempt.server.port;
-  const std::string from = attempt.source.empty()
-                               ? "no usable SimConnect.cfg in the working directory or beside the program, default address"
-                               : "address from " + attempt.source;
+  const std::string from =
+      attempt.source.empty()
+          ? "no usable SimConnect.cfg in the working directory or beside the program, default address"
+          : "address from " + attempt.source;
   DebugLog("simulator at %s:%u: %s (%s)", address, port, result, from.c_str());
   if (attempt.connection != nullptr && attempt.connection->state() == NetConnection::State::kOpen) return;
   TellWaitCause(WaitCause::kSimulatorUnreachable, AddressKey(attempt.server), "No simulator at %s:%u: %s (%s)", address,
@@ -217,8 +218,8 @@ SimConnectResult RequestDataOnSimObject(SimConnectHandle handle, SimConnectDword
                                         SimConnectDword objectId, SimConnectDword period, SimConnectDword flags,
                                         SimConnectDword origin, SimConnectDword interval, SimConnectDword limit) {
   return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
-    simwire::EncodeRequestDataOnSimObject(out, serial, requestId, defineId, objectId, period, flags, origin,
-                                          interval, limit);
+    simwire::EncodeRequestDataOnSimObject(out, serial, requestId, defineId, objectId, period, flags, origin, interval,
+                                          limit);
   });
 }
 

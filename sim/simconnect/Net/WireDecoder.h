@@ -29,8 +29,7 @@ class WireDecoder {
   // `minimumSize` is the header size of the direction decoded
   // (kMessageHeaderSize for the server's messages, kRequestHeaderSize for
   // the client's requests).
-  explicit WireDecoder(std::uint32_t minimumSize = kMessageHeaderSize,
-                       std::uint32_t maximumSize = kMaxMessageSize);
+  explicit WireDecoder(std::uint32_t minimumSize = kMessageHeaderSize, std::uint32_t maximumSize = kMaxMessageSize);
 
   // Appends received bytes. Returns false once the stream is broken, in which
   // case the bytes are dropped.

@@ -56,17 +56,16 @@ constexpr std::uint32_t kOpenBuildMajor = 62651;
 constexpr std::uint32_t kOpenBuildMinor = 3;
 
 // Sizes of the requests, header included.
-constexpr std::uint32_t kOpenRequestSize = kRequestHeaderSize + kNameFieldSize + 4 + 4 + 4 * 4;  // 296
-constexpr std::uint32_t kMapClientEventRequestSize = kRequestHeaderSize + 4 + kNameFieldSize;   // 276
-constexpr std::uint32_t kTransmitClientEventRequestSize = kRequestHeaderSize + 5 * 4;            // 36
-constexpr std::uint32_t kAddToDataDefinitionRequestSize =
-    kRequestHeaderSize + 4 + 2 * kNameFieldSize + 3 * 4;                                       // 544
-constexpr std::uint32_t kRequestDataOnSimObjectRequestSize = kRequestHeaderSize + 8 * 4;        // 48
+constexpr std::uint32_t kOpenRequestSize = kRequestHeaderSize + kNameFieldSize + 4 + 4 + 4 * 4;                 // 296
+constexpr std::uint32_t kMapClientEventRequestSize = kRequestHeaderSize + 4 + kNameFieldSize;                   // 276
+constexpr std::uint32_t kTransmitClientEventRequestSize = kRequestHeaderSize + 5 * 4;                           // 36
+constexpr std::uint32_t kAddToDataDefinitionRequestSize = kRequestHeaderSize + 4 + 2 * kNameFieldSize + 3 * 4;  // 544
+constexpr std::uint32_t kRequestDataOnSimObjectRequestSize = kRequestHeaderSize + 8 * 4;                        // 48
 
 // Smallest sizes of the server messages whose fixed fields we read.
 constexpr std::uint32_t kOpenMessageSize = kMessageHeaderSize + kNameFieldSize + 10 * 4;  // 308
 constexpr std::uint32_t kExceptionMessageSize = kMessageHeaderSize + 3 * 4;               // 24
-constexpr std::uint32_t kQuitMessageSize = kMessageHeaderSize;                           // 12
+constexpr std::uint32_t kQuitMessageSize = kMessageHeaderSize;                            // 12
 constexpr std::uint32_t kEventMessageSize = kMessageHeaderSize + 3 * 4;                   // 24
 
 // Exception codes the stand-in reports.
@@ -81,7 +80,8 @@ enum ExceptionCode : std::uint32_t {
   kExceptionInvalidDataType = 18,
 };
 
-static_assert(kSimObjectDataBlockOffset == kMessageHeaderSize + 7 * 4, "request, object, define, flags, entry, "
+static_assert(kSimObjectDataBlockOffset == kMessageHeaderSize + 7 * 4,
+              "request, object, define, flags, entry, "
               "out of, count");
 
 }  // namespace simwire

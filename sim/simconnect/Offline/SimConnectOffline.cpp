@@ -24,13 +24,13 @@ SimConnectResult SimConnect_AddToDataDefinition(SimConnectHandle, SimConnectDwor
                                                 SimConnectDataType, float, SimConnectDword) {
   return kNotReachable;
 }
-SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle, SimConnectDword, SimConnectDword,
-                                                   SimConnectDword, SimConnectDword, SimConnectDword,
-                                                   SimConnectDword, SimConnectDword, SimConnectDword) {
+SimConnectResult SimConnect_RequestDataOnSimObject(SimConnectHandle, SimConnectDword, SimConnectDword, SimConnectDword,
+                                                   SimConnectDword, SimConnectDword, SimConnectDword, SimConnectDword,
+                                                   SimConnectDword) {
   return kNotReachable;
 }
-SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle, SimConnectDword, SimConnectDword,
-                                                SimConnectDword, SimConnectDword, SimConnectDword) {
+SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle, SimConnectDword, SimConnectDword, SimConnectDword,
+                                                SimConnectDword, SimConnectDword) {
   return kNotReachable;
 }
 

@@ -15,7 +15,7 @@ class ShellProcess {
   ShellProcess(const ShellProcess&) = delete;
   ShellProcess& operator=(const ShellProcess&) = delete;
 
-  HWND WaitForMainWindow();  // its window of class "TRAYICON2", or null
+  HWND WaitForMainWindow();                 // its window of class "TRAYICON2", or null
   DWORD ExitCode(DWORD timeoutMs = 15000);  // STILL_ACTIVE if it runs on
 
  private:
