@@ -3,9 +3,9 @@
 // over Winsock, against the simulator stand-in that the test fixture runs
 // natively. Its SimConnect.cfg is in our working folder.
 
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <winsock2.h>
+#include <windows.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>

@@ -6,8 +6,8 @@
 // threads pass one at a time, so the log holds them in the order they met the
 // notification area.
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>

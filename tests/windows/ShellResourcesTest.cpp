@@ -3,8 +3,8 @@
 // the manifest, the version, and a program that needs only the system's own
 // DLLs.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <set>

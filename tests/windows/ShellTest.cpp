@@ -1,8 +1,8 @@
 // The shell driven from outside, as the notification area and a user would:
 // one start per behaviour.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>

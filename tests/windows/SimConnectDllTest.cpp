@@ -4,8 +4,8 @@
 // back unchanged. Beside no library (0) or one that lacks a function (1) the
 // native client serves instead (NativeClientTest.cpp).
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
