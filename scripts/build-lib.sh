@@ -9,35 +9,13 @@ stage() { printf '\n==== %s ====\n' "$*"; }
 
 # configure PRESET [cmake args...]: configures the build folder of a preset
 # from CMakePresets.json (extra arguments, such as -B DIR, go after it).
-# Only the first configuration of a folder prints CMake's report.
+# CMake's report is shown only when the configuration fails.
 configure() {
-  local preset=$1 dir
-  shift
-  dir=$(preset_dir "$preset" "$@")
-  if [[ ! -f "$dir/build.ninja" ]]; then
-    cmake --preset "$preset" "$@"
-  else
-    cmake --preset "$preset" "$@" >/dev/null
+  local report
+  if ! report=$(cmake --preset "$@" 2>&1); then
+    printf '%s\n' "$report" >&2
+    return 1
   fi
-}
-
-# preset_dir PRESET [cmake args...]: the build folder a preset configures,
-# relative to the checkout (a -B DIR among the arguments wins).
-preset_dir() {
-  local preset=$1
-  shift
-  while [[ $# -gt 0 ]]; do
-    if [[ $1 == -B ]]; then
-      echo "$2"
-      return
-    fi
-    shift
-  done
-  case $preset in
-    dev) echo build ;;
-    windows-cross) echo build-win ;;
-    *) echo "build-$preset" ;;
-  esac
 }
 
 # run_ctest DIR [ctest args...]: runs the tests of DIR. When

@@ -19,7 +19,7 @@ pyflakes3 "${python_files[@]}" || failed=1
 # clang-tidy reads the compile commands of the native build; configuring it
 # writes them without compiling anything.
 echo "-- clang-tidy (panel, sim, supervisor)"
-configure dev >/dev/null
+configure dev
 mapfile -t core_files < <(git ls-files 'panel/*.cpp' 'sim/*.cpp' 'supervisor/*.cpp' | grep -v '^sim/simconnect/')
 for file in "${core_files[@]}"; do
   clang-tidy -p build --quiet "$file" 2>/dev/null || failed=1

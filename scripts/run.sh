@@ -34,7 +34,7 @@ if [[ ${VESTREL_SKIP_BUILD:-0} != 1 ]]; then
   # never reconfigure each other's tree.
   source scripts/build-lib.sh
   say "building in ${build_dir#"$repo"/}"
-  configure dev -B "$build_dir" >/dev/null
+  configure dev -B "$build_dir"
   ninja -C "$build_dir" vestrel-pelvar simstandin virtualpanel vestrel-hidshim
 fi
 [[ -x $bridge ]] || die "$bridge is missing: build it first (make check)"

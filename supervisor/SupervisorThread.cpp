@@ -23,8 +23,8 @@ void Log(const char* line) {
 }
 
 // The platform is asked only after a failed open and only until it has told
-// why, so a pass that waits for an absent panel costs one probe, and one with
-// the panel open costs nothing.
+// why (its probe looks at most once a second), and a pass with the panel open
+// costs nothing.
 void TellWhyThePanelWillNotOpen() {
   if (panelOpenProbe == nullptr || WaitCauseTold(WaitCause::kPanelUnopenable)) return;
   char line[kWaitLineSize];
