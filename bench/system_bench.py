@@ -178,7 +178,7 @@ class Rig:
             cfg.write("[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%d\n" % self.port)
         env = dict(os.environ)
         env.update(QT_QPA_PLATFORM="offscreen", LD_PRELOAD=self.args.shim, VESTREL_PANEL_SOCKET=self.socket,
-                   XDG_RUNTIME_DIR=self.dir)
+                   VESTREL_PELVAR_PANEL_POLL="always", XDG_RUNTIME_DIR=self.dir)
         self.bridge = self.start("bridge", [os.path.join(self.args.bin, "vestrel-pelvar")], env)
 
     def stop(self):

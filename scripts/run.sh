@@ -140,7 +140,7 @@ if [[ $need_panel == 1 ]]; then
     panel_note="virtual panel as a HID device (uhid)"
   else
     panel_args=(--socket "$work/panel.sock")
-    bridge_env+=(LD_PRELOAD="$shim" VESTREL_PANEL_SOCKET="$work/panel.sock")
+    bridge_env+=(LD_PRELOAD="$shim" VESTREL_PANEL_SOCKET="$work/panel.sock" VESTREL_PELVAR_PANEL_POLL=always)
     panel_note="virtual panel through the hidapi shim"
   fi
   pane_script panel "$(printf '%q ' "$panel" "${panel_args[@]}")"

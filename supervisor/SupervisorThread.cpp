@@ -8,12 +8,14 @@
 
 #include "panel/PanelDevice.h"
 #include "sim/FlightSimInterfaceMSFS.h"
+#include "supervisor/PanelPresence.h"
 #include "supervisor/TrayState.h"
 #include "supervisor/WaitCauses.h"
 
 bool deviceOpen = false;
 bool simConnected = false;
 SimConnectHandle connectionHandle = nullptr;
+PanelOpenSchedule panelOpenSchedule;
 
 namespace {
 
@@ -31,7 +33,11 @@ void TellWhyThePanelWillNotOpen() {
   if (panelOpenProbe(line, sizeof line)) TellWaitCause(WaitCause::kPanelUnopenable, 0, "%s", line);
 }
 
+// hidapi finds the panel by enumerating every HID device on the machine, so
+// it is asked only when the listing shows the panel, or cannot tell, or the
+// schedule's safety net is due.
 void OpenPanel() {
+  if (!panelOpenSchedule.Due(LookForPanel())) return;
   hid_device* device = hid_open(kPanelVendorId, kPanelProductId, nullptr);
   if (device == nullptr) {
     TellWhyThePanelWillNotOpen();
@@ -58,6 +64,7 @@ void OpenPanel() {
 void LosePanel() {
   DebugLog("Dorvik panel lost: reading it failed%s", simConnected ? "" : " (while waiting for the simulator)");
   deviceOpen = false;
+  panelOpenSchedule.PanelLost();
   hid_close(PanelDevice.device);
   PanelDevice.device = nullptr;
 }

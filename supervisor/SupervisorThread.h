@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "sim/SimConnect.h"
+#include "supervisor/PanelOpenSchedule.h"
 
 // Connection state, owned by the supervisor thread.
 extern bool deviceOpen;    // a panel handle is open in PanelDevice.device
@@ -10,6 +11,8 @@ extern bool simConnected;  // a SimConnect connection is open in connectionHandl
 // The current connection, or null while none is open (before the first open
 // and after a loss), so that commands can tell there is nobody to send to.
 extern SimConnectHandle connectionHandle;
+// When to try hid_open while the panel is not open.
+extern PanelOpenSchedule panelOpenSchedule;
 
 constexpr int kSupervisorPeriodMilliseconds = 25;
 

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,38 +9,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "panel/PanelReport.h"
-
-namespace {
-
-// Whether the uevent of hidraw node `name` says HID_ID=<bus>:<vendor>:<product>
-// with the panel's ids (eight hex digits each, any case).
-bool IsPanel(const char* classFolder, const char* name) {
-  char path[512];
-  std::snprintf(path, sizeof path, "%s/%s/device/uevent", classFolder, name);
-  const int file = open(path, O_RDONLY | O_CLOEXEC);
-  if (file < 0) return false;
-  char text[4096];
-  const ssize_t length = read(file, text, sizeof text - 1);
-  close(file);
-  if (length <= 0) return false;
-  text[length] = '\0';
-  const char* id = std::strstr(text, "HID_ID=");
-  if (id == nullptr || (id = std::strchr(id, ':')) == nullptr) return false;
-  char wanted[32];
-  std::snprintf(wanted, sizeof wanted, ":%08X:%08X", kPanelVendorId, kPanelProductId);
-  const std::size_t wantedLength = std::strlen(wanted);
-  return strncasecmp(id, wanted, wantedLength) == 0 && (id[wantedLength] == '\n' || id[wantedLength] == '\0');
-}
-
-}  // namespace
+#include "app/linux/HidrawIdentity.h"
 
 bool ProbeUnopenablePanelIn(const char* classFolder, const char* deviceFolder, char* line, std::size_t size) {
   DIR* nodes = opendir(classFolder);
   if (nodes == nullptr) return false;
   bool found = false;
   while (const dirent* entry = readdir(nodes)) {
-    if (std::strncmp(entry->d_name, "hidraw", 6) != 0 || !IsPanel(classFolder, entry->d_name)) continue;
+    if (std::strncmp(entry->d_name, "hidraw", 6) != 0 ||
+        ReadHidrawIdentity(classFolder, entry->d_name) != HidrawIdentity::kPanel)
+      continue;
     char node[512];
     std::snprintf(node, sizeof node, "%s/%s", deviceFolder, entry->d_name);
     const int device = open(node, O_RDWR | O_CLOEXEC);

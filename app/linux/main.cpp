@@ -9,10 +9,12 @@
 #include "app/linux/PanelAccessProbe.h"
 #include "app/linux/ProcessEnd.h"
 #include "app/linux/QtPlatformChoice.h"
+#include "app/linux/SysfsPanelListing.h"
 #include "app/linux/TerminationSignals.h"
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
+#include "supervisor/PanelPresence.h"
 #include "supervisor/SupervisorThread.h"
 #include "supervisor/WaitCauses.h"
 
@@ -54,6 +56,7 @@ int main() {
   InstallTrayStateRelay(&relay);
 
   panelOpenProbe = ProbeUnopenablePanel;
+  panelPresence = LookForPanelInSysfs;
   std::thread(SupervisorThread).detach();
   EndProcess(app.exec());
 }

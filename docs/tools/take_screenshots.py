@@ -62,7 +62,7 @@ def main():
 
     screen = Desktop(window_manager=True)
     bridge_env = {"QT_QPA_PLATFORM": "xcb", "XDG_RUNTIME_DIR": folder, "LD_PRELOAD": shim,
-                  "VESTREL_PANEL_SOCKET": panel_socket}
+                  "VESTREL_PANEL_SOCKET": panel_socket, "VESTREL_PELVAR_PANEL_POLL": "always"}
 
     def docked_icon():
         return next((w for w in screen.windows()

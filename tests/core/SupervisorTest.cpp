@@ -237,6 +237,86 @@ TEST_F(SupervisorTest, APanelThatCannotBeMadeNonBlockingIsClosedAndOpenedAgainNe
   EXPECT_EQ(GetCapturedStdout(), "");
 }
 
+// While the panel is away, hid_open (a walk over every HID device) runs only
+// when the system's listing shows the panel or cannot tell, or as the 5 s
+// safety net; passes are numbered from 1.
+PanelListing listing = PanelListing::kCannotTell;
+PanelListing Listing() { return listing; }
+
+// The panel is plugged in from pass `pluggedFrom` on (0: never).
+std::vector<int> PassesThatTryToOpen(int passes, PanelListing (*listingOnPass)(int pass), int pluggedFrom = 0) {
+  std::vector<int> tries;
+  for (int pass = 1; pass <= passes && !deviceOpen; ++pass) {
+    listing = listingOnPass(pass);
+    if (pass == pluggedFrom) fakehid::PlugIn();
+    const int before = fakehid::OpenCalls();
+    SupervisorPass();
+    if (fakehid::OpenCalls() != before) tries.push_back(pass);
+  }
+  return tries;
+}
+
+std::vector<int> Range(int first, int last) {
+  std::vector<int> passes;
+  for (int pass = first; pass <= last; ++pass) passes.push_back(pass);
+  return passes;
+}
+
+std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST_F(SupervisorTest, HidOpenRunsOnlyWhenTheListingShowsThePanelOrCannotTell) {
+  constexpr auto kListed = PanelListing::kListed, kNotListed = PanelListing::kNotListed;
+  panelPresence = Listing;
+  const struct {
+    const char* situation;
+    PanelListing (*listingOnPass)(int pass);
+    int pluggedFrom;
+    std::vector<int> tries;
+  } cases[] = {
+      {"absent: only the safety net", [](int) { return kNotListed; }, 0, {200, 400, 600}},
+      {"cannot tell: every pass", [](int) { return PanelListing::kCannotTell; }, 0, Range(1, 600)},
+      {"plugged in at pass 300: opens in that pass",
+       [](int p) { return p < 300 ? kNotListed : kListed; },
+       300,
+       {200, 300}},
+      // 2 s of every pass, then 1 s, 2 s, 4 s, and every 5 s from there.
+      {"listed and unopenable: backs off", [](int) { return kListed; }, 0,
+       Range(1, 80) + std::vector<int>{120, 200, 360, 560}},
+      {"listed again after going away: every pass anew",
+       [](int p) { return p > 100 && p < 110 ? kNotListed : kListed; }, 0,
+       Range(1, 80) + Range(110, 189) + std::vector<int>{229, 309, 469}},
+      {"a listing that never shows it: the safety net opens it", [](int) { return kNotListed; }, 1, {200}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.situation);
+    ResetBridgeState();
+    panelPresence = Listing;
+    EXPECT_EQ(PassesThatTryToOpen(600, c.listingOnPass, c.pluggedFrom), c.tries);
+    EXPECT_EQ(deviceOpen, c.pluggedFrom != 0);
+  }
+}
+
+TEST_F(SupervisorTest, ALostPanelIsTriedOnTheNextPassAndThePollSwitchIgnoresTheListing) {
+  panelPresence = Listing;
+  listing = PanelListing::kListed;
+  fakehid::PlugIn();
+  SupervisorPass();
+  ASSERT_TRUE(deviceOpen);
+  fakehid::QueueReadError();
+  SupervisorPass();  // lost; its node may linger or be gone already
+  ASSERT_FALSE(deviceOpen);
+  EXPECT_EQ(PassesThatTryToOpen(1, [](int) { return PanelListing::kNotListed; }), std::vector<int>{1});
+  EXPECT_TRUE(deviceOpen);
+
+  ResetBridgeState();
+  panelPresence = Listing;
+  panelPollAlways = true;
+  EXPECT_EQ(PassesThatTryToOpen(3, [](int) { return PanelListing::kNotListed; }), Range(1, 3));
+}
+
 // The first pass with both present opens both, registers, dispatches and
 // only then reads the panel, so the commands start from the aircraft the
 // simulator reported: bytes in, events out, in a few reports that need

@@ -63,7 +63,7 @@ class Rig:
         # The single-instance lock goes into the private folder too.
         return self.start(name, [os.environ["VP_BRIDGE"], "-platform", "xcb"], cwd=self.folder, env={
             "DISPLAY": None, "WAYLAND_DISPLAY": None, "QT_QPA_PLATFORM": None, "LD_PRELOAD": os.environ["VP_SHIM"],
-            "VESTREL_PANEL_SOCKET": self.socket, "XDG_RUNTIME_DIR": self.folder})
+            "VESTREL_PANEL_SOCKET": self.socket, "VESTREL_PELVAR_PANEL_POLL": "always", "XDG_RUNTIME_DIR": self.folder})
 
     def turn(self, *steps):
         """Each step: panel script lines, what they should do, a stand-in field and its value then."""

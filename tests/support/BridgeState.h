@@ -22,6 +22,9 @@ inline void ResetBridgeState() {
   msfs = FlightSimInterfaceMSFS{};
   ForgetWaitCauses();
   panelOpenProbe = nullptr;
+  panelOpenSchedule = PanelOpenSchedule{};
+  panelPresence = nullptr;
+  panelPollAlways = false;
 }
 
 // An open simulator connection that has sent both data blocks, for command

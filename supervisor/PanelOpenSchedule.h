@@ -1,0 +1,31 @@
+#pragma once
+
+// When the supervisor calls hid_open while the panel is not open, counted in
+// passes (25 ms each) so that tests drive it without a clock:
+// - whenever the listing cannot tell, on every pass;
+// - from the pass in which the panel is first listed, or in which an open
+//   panel was lost, on every pass for 2 s;
+// - while it then stays listed and unopened (udev has not granted access yet,
+//   another program holds it), every 1 s, doubling up to every 5 s;
+// - whatever the listing says, at least every 5 s, so that a listing that is
+//   wrong on some system delays the panel and never keeps it shut.
+
+#include "supervisor/PanelPresence.h"
+
+constexpr int kOpenBurstPasses = 80;
+constexpr int kFirstBackoffPasses = 40;
+constexpr int kSafetyNetPasses = 200;
+
+// Plain data: the supervisor is never joined, so nothing it holds may be
+// destroyed at exit.
+struct PanelOpenSchedule {
+  bool wasListed = false;
+  int burstPassesLeft = 0;
+  int backoffPasses = kFirstBackoffPasses;
+  int passesSinceTry = 0;
+
+  // Called once per pass while the panel is not open: whether to try hid_open.
+  bool Due(PanelListing listing);
+  // The open panel failed: try again from the next pass on.
+  void PanelLost();
+};
