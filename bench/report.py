@@ -68,6 +68,7 @@ def main():
     parser.add_argument("--micro", nargs="+", required=True)
     parser.add_argument("--system")
     parser.add_argument("--windows")
+    parser.add_argument("--waiting", help="the waiting benchmark's section, in Markdown")
     parser.add_argument("--windows-note", default="")
     args = parser.parse_args()
 
@@ -187,6 +188,11 @@ def main():
     else:
         w("Not measured: the bridge, the stand-in, the virtual panel or the hidapi shim was not built.")
     w("")
+
+    if args.waiting and os.path.exists(args.waiting):
+        with open(args.waiting) as f:
+            w(f.read().rstrip("\n"))
+        w("")
 
     w("## Windows build")
     w("")

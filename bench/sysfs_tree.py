@@ -130,13 +130,15 @@ def add_hid_node(root, index, device=None):
 
 
 def build(root, nodes, panel=False):
-    """A machine with `nodes` HID nodes; with `panel`, the last of them is the Dorvik panel."""
+    """A machine with `nodes` HID devices, and with `panel` a Dorvik panel besides, on hidraw<nodes>."""
     sys = os.path.join(root, "sys")
     for folder in ("class/hidraw", "bus/usb/devices", "bus/hid/devices", "bus/pci/devices", "dev/char", "kernel"):
         os.makedirs(os.path.join(sys, folder), exist_ok=True)
     os.makedirs(os.path.join(root, "run/udev/data"), exist_ok=True)
     for index in range(nodes):
-        add_hid_node(root, index, PANEL if panel and index == nodes - 1 else None)
+        add_hid_node(root, index)
+    if panel:
+        add_hid_node(root, nodes, PANEL)
 
 
 if __name__ == "__main__":

@@ -5,6 +5,8 @@
 #    beside a do-nothing sleeper, resident memory after start and after a
 #    soak of VP_BENCH_SOAK_SECONDS (default 180; 600 for the full ten
 #    minutes), report-to-simulator latency over VP_BENCH_REPORTS reports,
+#  - the bridge waiting for a panel on synthetic sysfs trees of 0, 15 and 40
+#    HID devices (CPU, hid_open calls, how soon an arriving panel is tried),
 #  - the Windows build's memory under Wine, when build-win has the .exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,6 +43,14 @@ if [[ -x $bin/vestrel-pelvar && -x $bin/simstandin && -x $bin/virtualpanel && -f
   report_args+=(--system "$out/system.json")
 else
   echo "skipped: the bridge, the stand-in, the virtual panel or the hidapi shim is not built"
+fi
+
+stage "waiting for the panel on synthetic machines"
+if [[ -x $bin/vestrel-pelvar ]]; then
+  python3 bench/waiting_bench.py --bridge "$bin/vestrel-pelvar" --magic-shim "$PWD/build-bench/lib/libvp_bench_SysfsMagic.so" \
+    --counter-shim "$PWD/build-bench/lib/libvp_bench_HidOpenCounter.so" --seconds "${VP_BENCH_WAITING_SECONDS:-15}" \
+    --out "$out/waiting.md" --json "$out/waiting.json"
+  report_args+=(--waiting "$out/waiting.md")
 fi
 
 stage "the Windows build under Wine"
