@@ -5,6 +5,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/linux/CommandLine.h"
 #include "app/linux/InstanceLock.h"
 #include "app/linux/PanelAccessProbe.h"
 #include "app/linux/ProcessEnd.h"
@@ -18,7 +19,9 @@
 #include "supervisor/SupervisorThread.h"
 #include "supervisor/WaitCauses.h"
 
-int main() {
+int main(int argc, char** argv) {
+  const int answered = AnswerCommandLine(argc, argv, stdout, stderr);
+  if (answered != kRunTheBridge) return answered;
   // A termination request from the moment the lock is held on must take the
   // orderly way out, so signals are caught first.
   CatchTerminationSignals();
@@ -30,7 +33,7 @@ int main() {
   // session that has ended) the bridge still bridges, without an icon.
   SettleQtPlatform();
 
-  // The command line is ignored, Qt's own options included.
+  // Qt is handed no option: the command line has been answered above.
   static int qtArgc = 1;
   static char programName[] = "vestrel-pelvar";
   static char* qtArgv[] = {programName, nullptr};

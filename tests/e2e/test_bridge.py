@@ -1,11 +1,12 @@
 """The real bridge end to end: its panel is the virtual panel in script mode,
 reached through the preloaded hidapi shim, its simulator the stand-in. One
 bridge session per group of checks. The bridge starts as from a terminal
-over ssh: no display, no platform named, and options Qt would act on if it
-saw them; it bridges without an icon."""
+over ssh: no display and no platform named; it bridges without an icon."""
 
 import os
+import re
 import signal
+import subprocess
 import time
 
 import pytest
@@ -59,11 +60,14 @@ class Rig:
         assert self.panel.wait_for("bridge connected"), "the bridge did not open the panel"
         self.wait_connected()
 
-    def start_bridge(self, name="bridge"):
+    def bridge_env(self):
         # The single-instance lock goes into the private folder too.
-        return self.start(name, [os.environ["VP_BRIDGE"], "-platform", "xcb"], cwd=self.folder, env={
-            "DISPLAY": None, "WAYLAND_DISPLAY": None, "QT_QPA_PLATFORM": None, "LD_PRELOAD": os.environ["VP_SHIM"],
-            "VESTREL_PANEL_SOCKET": self.socket, "VESTREL_PELVAR_PANEL_POLL": "always", "XDG_RUNTIME_DIR": self.folder})
+        return {"DISPLAY": None, "WAYLAND_DISPLAY": None, "QT_QPA_PLATFORM": None, "LD_PRELOAD": os.environ["VP_SHIM"],
+                "VESTREL_PANEL_SOCKET": self.socket, "VESTREL_PELVAR_PANEL_POLL": "always",
+                "XDG_RUNTIME_DIR": self.folder}
+
+    def start_bridge(self, name="bridge"):
+        return self.start(name, [os.environ["VP_BRIDGE"]], cwd=self.folder, env=self.bridge_env())
 
     def turn(self, *steps):
         """Each step: panel script lines, what they should do, a stand-in field and its value then."""
@@ -97,6 +101,16 @@ def test_controls(rig):
     # One bridge per user: a second one leaves at once with exit code 1.
     assert rig.start_bridge("second bridge").wait_exit() == 1
     assert rig.bridge.running()
+    # The command line is answered without the lock the running bridge holds;
+    # anything but --version and --help (Qt's options too) is refused.
+    version = re.search(r"project\(VestrelPelvar VERSION (\S+)", open(os.environ["VP_SOURCE_DIR"] + "/CMakeLists.txt").read())
+    env = dict(os.environ, **{k: v for k, v in rig.bridge_env().items() if v is not None})
+    for args, code, out, err in ((["--version"], 0, "vestrel-pelvar %s\n" % version.group(1), ""),
+                                 (["--help"], 0, "VESTREL_PELVAR_PANEL_POLL=always", ""),
+                                 (["-platform", "xcb"], 2, "", "unexpected argument '-platform'\n\nUsage:")):
+        answer = subprocess.run([os.environ["VP_BRIDGE"]] + args, env=env, capture_output=True, text=True, timeout=10)
+        assert (answer.returncode, out in answer.stdout, err in answer.stderr) == (code, True, True), answer
+        assert answer.stdout == "" or answer.stderr == "", answer
     # Logging out and Ctrl+C take the way out Quit takes, and the lock goes
     # with the bridge: the next one starts and opens the panel.
     for ending in (signal.SIGTERM, signal.SIGINT):

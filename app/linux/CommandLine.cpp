@@ -1,0 +1,45 @@
+#include "app/linux/CommandLine.h"
+
+#include <cstring>
+
+#include "VestrelVersion.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vestrel-pelvar [--help | --version]\n"
+    "\n"
+    "Bridges the Dorvik USB flight-simulation panel and Microsoft Flight Simulator\n"
+    "from the desktop's tray: knob steps and key presses become simulator events,\n"
+    "and the simulator's autopilot modes light the panel's lamps.\n"
+    "\n"
+    "The simulator is reached over SimConnect's TCP protocol, at the address in a\n"
+    "SimConnect.cfg in the working directory or beside the program (section\n"
+    "[SimConnect] with Protocol=IPv4, Address and Port), else at 127.0.0.1 port 500.\n"
+    "\n"
+    "Environment:\n"
+    "  VESTREL_PELVAR_LOG=debug          also tell every connection attempt and loss\n"
+    "                                    on standard error\n"
+    "  VESTREL_PELVAR_PANEL_POLL=always  try to open the panel on every pass instead\n"
+    "                                    of looking for it in /sys/class/hidraw first\n"
+    "\n"
+    "The panel opens without root once the udev rule\n"
+    "/usr/lib/udev/rules.d/70-vestrel-pelvar.rules (installed by the package) is in\n"
+    "place and the panel is plugged in again.\n";
+
+}  // namespace
+
+int AnswerCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
+  if (argc <= 1) return kRunTheBridge;
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::fprintf(out, "vestrel-pelvar %s\n", VP_VERSION);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, out);
+    return 0;
+  }
+  const bool firstUnderstood = std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0;
+  std::fprintf(err, "vestrel-pelvar: unexpected argument '%s'\n\n%s", argv[firstUnderstood ? 2 : 1], kUsage);
+  return 2;
+}
