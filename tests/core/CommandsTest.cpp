@@ -44,6 +44,7 @@ const struct Row {
     {kCom, 1, 0, 3, -2, 0, {{"COM_RADIO_WHOLE_INC", 1}, {"COM_RADIO_WHOLE_INC", 1}, {"COM_RADIO_WHOLE_INC", 1},
                             {"COM_RADIO_FRACT_DEC", 1}, {"COM_RADIO_FRACT_DEC", 1}}},
     {kCom, 2, 0, -1, 1, 0, {{"COM2_RADIO_WHOLE_DEC", 1}, {"COM2_RADIO_FRACT_INC", 1}}},
+    {kCom, 2, 0, 1, -1, 0, {{"COM2_RADIO_WHOLE_INC", 1}, {"COM2_RADIO_FRACT_DEC", 1}}},
     {kCom, 3, 0, 1, 1, 0, {}},
     // NAV: both band edges are inside; the fraction wraps without carrying; a
     // value off the 50 kHz grid is snapped first.
@@ -82,6 +83,7 @@ const struct Row {
     {kBaro, 1, 0, -1, +1, 0, {{"KOHLSMAN_INC", 1}}},
     {kBaro, 1, 0, +3, 0, 0, {{"KOHLSMAN_INC", 1}}},
     {kBaro, 2, 0, -5, 0, 0, {{"KOHLSMAN_DEC", 1}}},
+    {kBaro, 1, 0, 0, -1, 0, {{"KOHLSMAN_DEC", 1}}},
     // Autopilot altitude: 100 ft a step, not below zero, not snapped; the
     // inner knob pitches once a report.
     {kAltitude, 1, 3000, +2, 0, 3200, {{"AP_ALT_VAR_SET_ENGLISH", 3200}}},

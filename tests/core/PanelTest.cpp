@@ -57,8 +57,10 @@ const struct Route {
     {ModeCom1, false, 0, kSwap, 0, 0, {Press(29)}, false}, {ModeCom1, true, 0, kSwap, 0, 0, {Press(34)}, true},
     {ModeCom2, false, 0, kSwap, 0, 0, {Press(30)}, false}, {ModeCom2, true, 0, kSwap, 0, 0, {Press(33)}, true},
     {ModeNav1, true, 0, kSwap, 0, 0, {Press(31)}, true}, {ModeNav2, false, 0, kSwap, 0, 0, {Press(32)}, false},
-    {ModeAutopilot, true, 0, kSwap, 0, 0, {Press(28)}, true},
+    {ModeNav2, true, 0, kSwap, 0, 0, {Press(32)}, true},
+    {ModeAutopilot, true, 0, kSwap, 0, 0, {Press(28)}, true}, {ModeAutopilot, false, 0, kSwap, 0, 0, {Press(28)}, false},
     {ModeTransponder, false, 0, kSwap, 0, 0, {Press(35)}, false},
+    {ModeTransponder, true, 0, kSwap, 0, 0, {Press(35)}, true},
     {ModeFms1, false, 0, kSwap, 0, 0, {}, false}, {9, false, 0, kSwap, 0, 0, {}, false},
     {ModeCom1, false, kSwap, kSwap, 0, 0, {}, false},
     {ModeCom1, false, 0, kPush | kSwap, 0, 0, {Press(34)}, true},
@@ -74,6 +76,7 @@ const struct Route {
      false},
     {ModeAutopilot, false, kApMaster | kHeading, kApMaster | kHeading | kNav, 0, 0, {Press(24)}, false},
     {ModeAutopilot, false, kApMaster, 0, 0, 0, {}, false},
+    {ModeAutopilot, false, 0, 0xFF000000u, 0, 0, {}, false},  // the fourth key byte means nothing
     {ModeCom1, false, 0, 0xFFFFFFFFu, 1, 1, {"TuneCom 1 1 1", Press(34), Press(22), Press(23), Press(24),
                                             Press(25), Press(26), Press(27)}, true},
 };
@@ -134,12 +137,6 @@ TEST_F(PanelTest, ShortReportsAreDroppedWhole) {
   EXPECT_EQ(Read(reports), (Ops{"TuneNav 1 1 0", Press(31), Press(22)}));
   EXPECT_FALSE(PanelDevice.shift);
   EXPECT_EQ(PanelDevice.mode, ModeNav1);
-}
-
-TEST(PanelReportEncoding, WritesEveryFieldToItsByte) {
-  unsigned char bytes[kPanelReportSize];
-  EncodePanelReport(PanelReport{0x12345678, 5, -1, -128}, bytes);
-  EXPECT_EQ(fakehid::Bytes(bytes, bytes + kPanelReportSize), PanelBytes(5, 0x12345678, -1, -128));
 }
 
 }  // namespace
