@@ -3,7 +3,7 @@
 
 Each run is the real vestrel-pelvar, with the real hidapi and libudev, on a
 machine of its own: a tmpfs over /sys and /run in a private mount namespace,
-filled by sysfs_tree.py with 0, 15 or 40 USB HID devices, with or without a
+filled by tools/syntheticsysfs/sysfs_tree.py with 0, 15 or 40 USB HID devices, with or without a
 Dorvik panel among them whose node it may not open. No simulator runs. All
 runs start together and are measured over the same seconds:
 
@@ -31,6 +31,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+TREE = os.path.join(os.path.dirname(HERE), "tools", "syntheticsysfs")
 PERIOD = 0.025
 MACHINES = [(0, False), (15, False), (40, False), (0, True), (15, True), (40, True)]
 
@@ -44,7 +45,7 @@ def inside(args):
     """In the private namespace: the machine, the bridge, and for the arrival run the panel's node."""
     for target in ("/sys", "/run"):
         subprocess.run(["mount", "-t", "tmpfs", "vp-bench", target], check=True)
-    sys.path.insert(0, HERE)
+    sys.path.insert(0, TREE)
     import sysfs_tree
     sysfs_tree.build("/", args.nodes, args.panel)
     env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}

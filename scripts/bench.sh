@@ -47,8 +47,8 @@ fi
 
 stage "waiting for the panel on synthetic machines"
 if [[ -x $bin/vestrel-pelvar ]]; then
-  python3 bench/waiting_bench.py --bridge "$bin/vestrel-pelvar" --magic-shim "$PWD/build-bench/lib/libvp_bench_SysfsMagic.so" \
-    --counter-shim "$PWD/build-bench/lib/libvp_bench_HidOpenCounter.so" --seconds "${VP_BENCH_WAITING_SECONDS:-15}" \
+  python3 bench/waiting_bench.py --bridge "$bin/vestrel-pelvar" --magic-shim "$PWD/build-bench/lib/libvp_SysfsMagic.so" \
+    --counter-shim "$PWD/build-bench/lib/libvp_HidOpenCounter.so" --seconds "${VP_BENCH_WAITING_SECONDS:-15}" \
     --out "$out/waiting.md" --json "$out/waiting.json"
   report_args+=(--waiting "$out/waiting.md")
 fi

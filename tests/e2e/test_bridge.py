@@ -95,6 +95,14 @@ def test_controls(rig):
              (["tap alt"], "altitude hold on", "ap_altitude", "1"),
              (["tap ap"], "AP master off", "ap_master", "0"))
     assert rig.state()["com1_standby"] == "122.50", "the pushed knob tuned COM1 as well"
+    # The loop's 25 ms pause, as a pilot feels it: twenty steps, each turned
+    # once the simulator shows the one before, take about 1.5 s (5 s at 250 ms).
+    rig.panel.send("mode 0")
+    began = time.monotonic()
+    for step in range(20):
+        rig.turn((["outer %d" % (1 - 2 * (step % 2))], "COM1 step %d" % step, "com1_standby",
+                  "123.50" if step % 2 == 0 else "122.50"))
+    assert time.monotonic() - began < 3.0, "twenty steps took %.1f s" % (time.monotonic() - began)
     for lamps in ("lamps 0x01", "lamps 0x11", "lamps 0x10"):
         assert rig.panel.wait_for(lamps), "the panel's lamps did not follow the autopilot: " + lamps
 
