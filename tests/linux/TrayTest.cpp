@@ -1,9 +1,11 @@
-// The tray menu and the Info box, on an offscreen display: what they say and
-// how they close. How they open in a real tray is the desktop test's part.
+// The tray menu and the Info box, on an offscreen display: what they say,
+// where the menu opens and how they close. How they open in a real tray is
+// the desktop test's part.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCursor>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -27,6 +29,21 @@ TEST(TrayMenu, HoldsQuitThenInfoAndQuitRemovesTheIconBeforeAskingToEnd) {
   QObject::connect(&tray, &TrayController::QuitRequested, [&] { iconGoneWhenAsked += !tray.Icon().isVisible(); });
   actions[0]->trigger();
   EXPECT_EQ(iconGoneWhenAsked, 1);
+}
+
+// Where the tray does not open the menu itself, a double click or a right
+// click opens it at the pointer; a single click opens nothing.
+TEST(TrayMenu, OpensWhereThePointerIs) {
+  TrayController tray;
+  QCursor::setPos(120, 90);
+  for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context}) {
+    tray.Menu().hide();
+    emit tray.Icon().activated(reason);
+    EXPECT_EQ(tray.Menu().isVisible(), reason != QSystemTrayIcon::Trigger) << reason;
+    if (tray.Menu().isVisible()) {
+      EXPECT_EQ(tray.Menu().pos(), QPoint(120, 90)) << reason;
+    }
+  }
 }
 
 TEST(AboutDialog, ShowsTitleProductLineYearAndGreyEmblem) {

@@ -131,19 +131,27 @@ TEST_F(NetClient, DispatchHandsOverEachMessageWholeAndInOrder) {
 }
 
 // A connection that opens says nothing; exceptions name the request by its
-// serial, and the same refusal is told once.
+// serial and kind, and the same refusal is told once.
 TEST_F(NetClient, AnExceptionIsToldOnceWithTheRequestItRefersTo) {
   Bytes exceptions;
   for (const simwire::ExceptionReport& report :
-       {simwire::ExceptionReport{3, 2, 1}, {3, 2, 1}, {3, 1, ~0u}, {1, 999, 0}}) {
+       {simwire::ExceptionReport{3, 2, 1}, {3, 2, 1}, {3, 1, ~0u}, {1, 3, 0}, {1, 4, 2}, {1, 5, 0}, {1, 999, 0}}) {
     simwire::EncodeException(&exceptions, 5, report);
   }
   CaptureStderr();
   EXPECT_TRUE(Connect() && Transmit(handle_) >= 0);
-  EXPECT_TRUE(server_.Send(exceptions) && DispatchUntil(5));
+  EXPECT_GE(SimConnect_MapClientEventToSimEvent(handle_, 7, "AP_MASTER"), 0);
+  EXPECT_GE(SimConnect_AddToDataDefinition(handle_, 0, "NAV STANDBY FREQUENCY:1", "MHz", SIMCONNECT_DATATYPE_FLOAT64,
+                                           0.0f, ~0u),
+            0);
+  EXPECT_GE(SimConnect_RequestDataOnSimObject(handle_, 0, 0, 0, SIMCONNECT_PERIOD_VISUAL_FRAME, 0, 0, 0, 0), 0);
+  EXPECT_TRUE(server_.Send(exceptions) && DispatchUntil(8));
   EXPECT_EQ(GetCapturedStderr(),
             "The simulator refused request 2 (TransmitClientEvent, argument 1) with exception 3\n"
             "The simulator refused request 1 (Open) with exception 3\n"
+            "The simulator refused request 3 (MapClientEventToSimEvent, argument 0) with exception 1\n"
+            "The simulator refused request 4 (AddToDataDefinition, argument 2) with exception 1\n"
+            "The simulator refused request 5 (RequestDataOnSimObject, argument 0) with exception 1\n"
             "The simulator refused request 999 (unknown, argument 0) with exception 1\n");
 }
 
