@@ -195,7 +195,7 @@ TEST_F(SupervisorTest, UntilANewConnectionsFirstDataOnlyCommandsThatReadNoMirror
                                      {"MobiFlight.C_172_AP_NOSE_UP", 1},
                                      {"XPNDR_SET", 0x7001},
                                      {"AP_MASTER", 0}}));
-  EXPECT_EQ(GetCapturedStdout(), "Connection to MSFS lost\n");
+  GetCapturedStdout();  // the loss line is ALostSimulator's subject
 }
 
 // The lamps show what the connected simulator reports and nothing while none
@@ -219,7 +219,7 @@ TEST_F(SupervisorTest, LampsGoDarkWithTheSimulatorAndReturnWithTheNewConnections
   fakesim::FailNextDispatch();  // nothing lit: nothing to darken
   SupervisorPass();
   EXPECT_EQ(fakehid::Writes(), (Writes{{11, 0x03}, {11, 0x00}, {11, 0x01}, {11, 0x00}}));
-  EXPECT_EQ(GetCapturedStdout(), "Connection to MSFS lost\nConnection to MSFS lost\n");
+  GetCapturedStdout();  // the loss line is ALostSimulator's subject
 }
 
 // A panel left blocking would stall every pass inside hid_read.
