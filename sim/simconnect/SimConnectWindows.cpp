@@ -32,8 +32,10 @@ struct Session {
   SimConnectHandle inner;  // the backend's own handle
 };
 
+// Never destroyed: the supervisor, never joined, may be inside a call here
+// while exit() runs static destructors.
 std::vector<Session>& Sessions() {
-  static std::vector<Session> sessions;
+  static std::vector<Session>& sessions = *new std::vector<Session>;
   return sessions;
 }
 

@@ -38,6 +38,9 @@ const struct {
     {"[SimConnect]\nAddress=flightsim-pc\n", nullptr, 0},  // a name lookup could hold the loop
     {"[SimConnect]\nAddress=10.0.0.256\n", nullptr, 0},
     {"[SimConnect]\nAddress=10.0.1\n", nullptr, 0},
+    {"[SimConnect]\nAddress=127.000.000.001\n", nullptr, 0},  // leading zeros: no socket takes them
+    {"[SimConnect]\nAddress=010.0.0.1\n", nullptr, 0},
+    {"[SimConnect]\nAddress=10.0.0.1.\n", nullptr, 0},
     {"[SimConnect]\nPort=700\nthis is not a key\n", nullptr, 0},
 };
 

@@ -105,7 +105,9 @@ std::string ExecutableFolder() {
 }
 
 SimConnectServer LookUpSimConnectServer(std::string* source) {
-  static std::string lastReported;
+  // Never destroyed: the supervisor, never joined, may be looking up while
+  // exit() runs static destructors.
+  static std::string& lastReported = *new std::string;
   std::string problem;
   const SimConnectServer server = FindSimConnectServer({".", ExecutableFolder()}, &problem, source);
   if (problem.empty()) {

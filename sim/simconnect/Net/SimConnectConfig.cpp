@@ -1,7 +1,10 @@
 #include "sim/simconnect/Net/SimConnectConfig.h"
 
 #include <cctype>
+#include <cstdint>
 #include <optional>
+
+#include "sim/simconnect/Net/Ipv4Address.h"
 
 namespace {
 
@@ -37,24 +40,6 @@ bool ParsePort(std::string_view text, unsigned short* port) {
   if (value == 0 || value > 65535) return false;
   *port = static_cast<unsigned short>(value);
   return true;
-}
-
-// Dotted decimal, four parts of 0..255. Host names are not resolved: that
-// would block the caller.
-bool IsNumericIpv4(std::string_view text) {
-  int parts = 0;
-  while (true) {
-    const std::size_t dot = text.find('.');
-    const std::string_view part = text.substr(0, dot);
-    if (!AllDigits(part) || part.size() > 3) return false;
-    int value = 0;
-    for (char c : part) value = value * 10 + (c - '0');
-    if (value > 255) return false;
-    ++parts;
-    if (dot == std::string_view::npos) break;
-    text.remove_prefix(dot + 1);
-  }
-  return parts == 4;
 }
 
 struct Section {
@@ -150,10 +135,11 @@ bool ParseSimConnectConfig(std::string_view text, SimConnectServer* server, std:
   if (used->address) {
     if (SameText(*used->address, "localhost")) {
       parsed.address = "127.0.0.1";
-    } else if (IsNumericIpv4(*used->address)) {
+    } else if (std::uint32_t ignored; ParseIpv4Address(*used->address, &ignored)) {
       parsed.address = std::string(*used->address);
     } else {
-      *problem = "Address=" + std::string(*used->address) + " is not a numeric IPv4 address";
+      *problem = "Address=" + std::string(*used->address) +
+                 " is not a numeric IPv4 address (four parts of 0 to 255, no leading zeros)";
       return false;
     }
   }

@@ -23,10 +23,10 @@ struct SimConnectServer {
 };
 
 // Pure: parses the file's text. Returns false when the text is malformed (no
-// usable section, a protocol other than IPv4, an address that is not a
-// numeric IPv4 address or "localhost", a port outside 1..65535, or a line in
-// the used section that is neither a comment nor key=value); `server` is then
-// left as it was.
+// usable section, a protocol other than IPv4, an address that is neither
+// "localhost" nor one the socket layer can use (Ipv4Address.h), a port
+// outside 1..65535, or a line in the used section that is neither a comment
+// nor key=value); `server` is then left as it was.
 bool ParseSimConnectConfig(std::string_view text, SimConnectServer* server);
 
 // The same, also telling what was wrong (for the one report on stderr).

@@ -9,6 +9,11 @@
 // outside the connections; like the handles they are used from the
 // supervisor thread alone.
 //
+// That thread is never joined: the process ends under it, and exit() runs
+// static destructors while it may be inside a call here. So the table and
+// the pending open are built on the heap and never destroyed (the tuning is
+// plain data); nothing static here may have a destructor.
+//
 // SimConnect_Open succeeds only once the simulator has answered the open
 // request: a connection counted as open then really has a simulator behind
 // it, takes the registrations at once, and a simulator that is not running
@@ -58,12 +63,12 @@ SimConnectNetTuning& Tuning() {
 }
 
 std::vector<Slot>& Slots() {
-  static std::vector<Slot> slots;
+  static std::vector<Slot>& slots = *new std::vector<Slot>;
   return slots;
 }
 
 PendingOpen& Pending() {
-  static PendingOpen pending;
+  static PendingOpen& pending = *new PendingOpen;
   return pending;
 }
 

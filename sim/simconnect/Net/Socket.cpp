@@ -4,7 +4,6 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #else
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -14,6 +13,10 @@
 
 #include <cerrno>
 #endif
+
+#include <cstdint>
+
+#include "sim/simconnect/Net/Ipv4Address.h"
 
 namespace simnet {
 
@@ -91,7 +94,11 @@ SocketHandle StartConnect(const std::string& address, unsigned short port) {
   sockaddr_in target{};
   target.sin_family = AF_INET;
   target.sin_port = htons(port);
-  if (inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1) return kNoSocket;
+  // The SimConnect.cfg parser accepts exactly what this reads, so an address
+  // refused here was never taken from a file.
+  std::uint32_t host = 0;
+  if (!ParseIpv4Address(address, &host)) return kNoSocket;
+  target.sin_addr.s_addr = htonl(host);
 
   const SocketHandle socket = ToHandle(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
   if (socket == kNoSocket) return kNoSocket;
