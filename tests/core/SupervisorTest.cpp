@@ -303,7 +303,7 @@ TEST_F(SupervisorTest, ALostPanelIsTriedOnTheNextPassAndThePollSwitchIgnoresTheL
   panelPresence = Listing;
   listing = PanelListing::kListed;
   fakehid::PlugIn();
-  SupervisorPass();
+  for (int pass = 0; pass < kOpenBurstPasses; ++pass) SupervisorPass();  // open for a while
   ASSERT_TRUE(deviceOpen);
   fakehid::QueueReadError();
   SupervisorPass();  // lost; its node may linger or be gone already
