@@ -26,6 +26,8 @@ struct PanelOpenSchedule {
 
   // Called once per pass while the panel is not open: whether to try hid_open.
   bool Due(PanelListing listing);
+  // The panel opened: what led to it is over.
+  void PanelOpened() { *this = PanelOpenSchedule{}; }
   // The open panel failed: try again from the next pass on.
   void PanelLost();
 };

@@ -55,6 +55,7 @@ void OpenPanel() {
   PanelDevice.lastLamps = 0;
   PanelDevice.lastReport = PanelReport{0, 0, 0, 0};
   deviceOpen = true;
+  panelOpenSchedule.PanelOpened();
   ClearWaitCause(WaitCause::kPanelUnopenable);
   DebugLog("Dorvik panel opened");
 }
