@@ -39,6 +39,10 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine reads Unix file names in the locale's character set, and some test
+# folders are named in Chinese; with UTF-8 names, this locale gives Windows
+# the C locale's ANSI code page, 1252, which lacks those characters.
+export LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
 
 # The prefix is created once and kept in build-win: it is the slow part.

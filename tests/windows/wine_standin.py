@@ -4,9 +4,10 @@
   wine_standin.py start FOLDER STANDIN   starts it in the background; FOLDER/SimConnect.cfg points at it
   wine_standin.py stop FOLDER            ends it
   wine_standin.py release ZIP FOLDER STANDIN WINE LIBRARY
-      unpacks the release zip into FOLDER and starts its vestrel-pelvar.exe,
-      with no SimConnect.dll beside it, against a stand-in of its own that
-      only the SimConnect.cfg beside the exe names. The SimConnect.dll LIBRARY lies in
+      unpacks the release zip into a folder in FOLDER that is named outside
+      the ANSI code page, and starts its vestrel-pelvar.exe, with no
+      SimConnect.dll beside it, against a stand-in of its own that only the
+      SimConnect.cfg beside the exe names. The SimConnect.dll LIBRARY lies in
       the folder the program starts from and in one on PATH, where it must not
       be loaded. The stand-in's log must show the session, the whole
       catalogue, both data definitions and both data requests. Prints how soon
@@ -85,7 +86,10 @@ class Lines:
 
 def release(zip_path, folder, standin, wine, library):
     shutil.rmtree(folder, ignore_errors=True)
-    installed, on_path = os.path.join(folder, "installed"), os.path.join(folder, "on-path")
+    # The C locale's ANSI code page (1252) lacks these characters, so the
+    # program's ANSI path would not name its folder; with LC_ALL=C itself
+    # Wine could not open the folder at all.
+    installed, on_path = os.path.join(folder, "飞行模拟"), os.path.join(folder, "on-path")
     with zipfile.ZipFile(zip_path) as archive:
         archive.extractall(installed)
         top = os.path.splitext(os.path.basename(zip_path))[0]
@@ -96,7 +100,7 @@ def release(zip_path, folder, standin, wine, library):
     os.makedirs(on_path)
     for planted in (folder, on_path):
         shutil.copy(library, planted)
-    environment = dict(os.environ, WINEPATH="Z:" + on_path.replace("/", "\\"))
+    environment = dict(os.environ, LC_ALL="C.UTF-8", WINEPATH="Z:" + on_path.replace("/", "\\"))
 
     server = subprocess.Popen([standin, "--port", "0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     bridge = None
