@@ -3,11 +3,15 @@
 
   wine_standin.py start FOLDER STANDIN   starts it in the background; FOLDER/SimConnect.cfg points at it
   wine_standin.py stop FOLDER            ends it
-  wine_standin.py release ZIP FOLDER STANDIN WINE
-      unpacks the release zip into FOLDER and starts its vestrel-pelvar.exe
-      from there, with no SimConnect.dll, against a stand-in of its own: the
-      stand-in's log must show the session, the whole catalogue, both data
-      definitions and both data requests. Prints how soon they came.
+  wine_standin.py release ZIP FOLDER STANDIN WINE LIBRARY
+      unpacks the release zip into a folder in FOLDER that is named outside
+      the ANSI code page, and starts its vestrel-pelvar.exe, with no
+      SimConnect.dll beside it, against a stand-in of its own that only the
+      SimConnect.cfg beside the exe names. The SimConnect.dll LIBRARY lies in
+      the folder the program starts from and in one on PATH, where it must not
+      be loaded. The stand-in's log must show the session, the whole
+      catalogue, both data definitions and both data requests. Prints how soon
+      they came.
 """
 import os
 import queue
@@ -80,15 +84,23 @@ class Lines:
         sys.exit("the stand-in never logged %r; it logged:\n  %s" % (text, "\n  ".join(self.seen)))
 
 
-def release(zip_path, folder, standin, wine):
+def release(zip_path, folder, standin, wine, library):
     shutil.rmtree(folder, ignore_errors=True)
+    # The C locale's ANSI code page (1252) lacks these characters, so the
+    # program's ANSI path would not name its folder; with LC_ALL=C itself
+    # Wine could not open the folder at all.
+    installed, on_path = os.path.join(folder, "飞行模拟"), os.path.join(folder, "on-path")
     with zipfile.ZipFile(zip_path) as archive:
-        archive.extractall(folder)
+        archive.extractall(installed)
         top = os.path.splitext(os.path.basename(zip_path))[0]
         files = {name[len(top) + 1:] for name in archive.namelist() if not name.endswith("/")}
     assert all(name.startswith(top + "/") for name in archive.namelist()), "one folder, named as the zip"
     assert files == RELEASE_FILES, "the zip holds %s" % sorted(files)
-    unpacked = os.path.join(folder, top)
+    unpacked = os.path.join(installed, top)
+    os.makedirs(on_path)
+    for planted in (folder, on_path):
+        shutil.copy(library, planted)
+    environment = dict(os.environ, LC_ALL="C.UTF-8", WINEPATH="Z:" + on_path.replace("/", "\\"))
 
     server = subprocess.Popen([standin, "--port", "0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     bridge = None
@@ -96,7 +108,7 @@ def release(zip_path, folder, standin, wine):
         log = Lines(server.stdout)
         write_config(unpacked, port_of(log.wait_for("listening on ")[1]))  # beside the exe; not where it starts
         started = time.monotonic()
-        bridge = subprocess.Popen([wine, os.path.join(unpacked, "vestrel-pelvar.exe")], cwd=folder,
+        bridge = subprocess.Popen([wine, os.path.join(unpacked, "vestrel-pelvar.exe")], cwd=folder, env=environment,
                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         opened, _ = log.wait_for('client: connected "Request Data"')
         requested = max(log.wait_for(request)[0] for request in REQUESTS)

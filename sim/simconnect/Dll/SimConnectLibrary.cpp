@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Our declarations of the functions carry the default calling convention,
 // which is the library's own only on 64-bit Windows.
 static_assert(sizeof(void*) == 8, "SimConnect.dll is forwarded for 64-bit processes only");
@@ -18,11 +20,28 @@ bool Resolve(HMODULE module, const char* name, Function* function) {
   return true;
 }
 
+// The path of SimConnect.dll beside the running executable, or "" when the
+// system cannot say. Wide throughout: the ANSI name of a folder with
+// characters outside the user's code page names a folder that does not exist.
+std::wstring LibraryBesideExecutable() {
+  // Room for the longest path Windows has, taken for this call only.
+  std::wstring path(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return L"";
+  path.resize(length);
+  const std::size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L"";
+  return path.substr(0, slash + 1) + L"SimConnect.dll";
+}
+
 }  // namespace
 
-bool LoadSimConnectLibrary(const wchar_t* fileName, SimConnectLibrary* library) {
+bool LoadSimConnectLibrary(const wchar_t* path, SimConnectLibrary* library) {
   *library = SimConnectLibrary{};
-  HMODULE module = LoadLibraryW(fileName);
+  // A full path with these flags searches nowhere: the plain LoadLibraryW
+  // would also try the working folder and PATH for the library and for what
+  // it loads in turn.
+  HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module == nullptr) return false;
 
   SimConnectLibrary found;
@@ -47,7 +66,8 @@ const SimConnectLibrary& SimulatorLibrary() {
   // exactly once even if two threads arrive together.
   static const SimConnectLibrary library = [] {
     SimConnectLibrary loaded;
-    LoadSimConnectLibrary(L"SimConnect.dll", &loaded);
+    const std::wstring path = LibraryBesideExecutable();
+    if (!path.empty()) LoadSimConnectLibrary(path.c_str(), &loaded);
     return loaded;
   }();
   return library;

@@ -19,11 +19,13 @@ struct SimConnectLibrary {
   bool Loaded() const { return open != nullptr; }
 };
 
-// Loads the library by file name through the system's normal DLL search
-// (the executable's folder, the system folders, PATH) and fills `library`.
-// Returns false, leaving `library` empty, when the file is absent or any
-// entry point is missing.
-bool LoadSimConnectLibrary(const wchar_t* fileName, SimConnectLibrary* library);
+// Loads the library from `path`, which must be absolute, and fills
+// `library`. What the library needs in turn is looked for only in its own
+// folder and in System32. Returns false, leaving `library` empty, when the
+// file is absent or any entry point is missing.
+bool LoadSimConnectLibrary(const wchar_t* path, SimConnectLibrary* library);
 
-// The process's SimConnect.dll, looked for once, on the first call.
+// The process's SimConnect.dll, looked for once, on the first call, and only
+// beside the executable: never in the working folder or on PATH, where
+// anybody may have left a file of that name.
 const SimConnectLibrary& SimulatorLibrary();

@@ -19,9 +19,36 @@ constexpr std::size_t kLargestFile = 64 * 1024;
 
 enum class ReadResult { kRead, kMissing, kUnreadable };
 
+#ifdef _WIN32
+// Paths are UTF-8 here and go to Windows wide: its ANSI calls would turn
+// every character outside the user's code page into '?'.
+std::wstring Widened(const std::string& utf8) {
+  const int size = static_cast<int>(utf8.size());
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  const int size = static_cast<int>(wide.size());
+  std::string utf8(
+      static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+  return utf8;
+}
+#endif
+
+std::FILE* OpenForReading(const std::string& path) {
+#ifdef _WIN32
+  return _wfopen(Widened(path).c_str(), L"rb");
+#else
+  return std::fopen(path.c_str(), "rb");
+#endif
+}
+
 ReadResult ReadSmallFile(const std::string& path, std::string* text, std::string* problem) {
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenForReading(path);
   if (file == nullptr) {
     if (errno == ENOENT || errno == ENOTDIR) return ReadResult::kMissing;
     *problem = path + ": " + std::strerror(errno);
@@ -88,10 +115,12 @@ SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, s
 std::string ExecutableFolder() {
   std::string path;
 #ifdef _WIN32
-  char buffer[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return "";
-  path.assign(buffer, length);
+  // Room for the longest path Windows has, taken for this call only.
+  std::wstring wide(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, wide.data(), static_cast<DWORD>(wide.size()));
+  if (length == 0 || length >= wide.size()) return "";
+  wide.resize(length);
+  path = Utf8(wide);
   const std::size_t slash = path.find_last_of("\\/");
 #else
   char buffer[4096];

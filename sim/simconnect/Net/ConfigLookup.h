@@ -13,11 +13,12 @@
 // default server and a one-line description in `problem`; no file at all
 // gives the default server and an empty `problem`. `source`, when given,
 // receives the absolute path of the file the server came from, or "" when it
-// is the default.
+// is the default. Paths are UTF-8, on Windows too.
 SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, std::string* problem,
                                       std::string* source = nullptr);
 
-// The folder of the running executable, or "" when the platform cannot say.
+// The folder of the running executable (UTF-8), or "" when the platform
+// cannot say.
 std::string ExecutableFolder();
 
 // FindSimConnectServer over the working directory and the executable's
