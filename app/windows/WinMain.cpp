@@ -7,6 +7,7 @@
 
 #include "app/windows/MainWindow.h"
 #include "app/windows/MessageLoop.h"
+#include "app/windows/PanelPresenceWindows.h"
 #include "app/windows/Resource.h"
 #include "app/windows/ShellState.h"
 #include "app/windows/SingleInstanceLock.h"
@@ -29,6 +30,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The icon must exist before the supervisor's first pass reports a state.
   CreateTrayIcon(mainWindow);
   UpdateWindow(mainWindow);
+  // hid_open only when the HID interface list names the panel, or cannot tell.
+  panelPresence = LookForPanelInHidInterfaceList;
   StartSupervisorThread();
 
   const int exitCode = RunMessageLoop(instance);
