@@ -155,4 +155,30 @@ TEST(TrayRecording, StandbyAtStartThenWaitingOnEveryPassUntilQuitRemovesTheIcon)
   }
 }
 
+// A panel (the scripted one) and the stand-in, which the SimConnect.cfg of
+// its folder names: the icon turns green with the connected tooltip.
+TEST(TrayRecording, ConnectedOnceBothThePanelAndTheSimulatorAreThere) {
+  char log[MAX_PATH];
+  GetFullPathNameA(("vestrel-connected-" + std::to_string(GetCurrentProcessId()) + ".log").c_str(), MAX_PATH, log,
+                   nullptr);
+  DeleteFileA(log);
+  SetEnvironmentVariableA("VESTREL_TRAY_LOG", log);
+  wchar_t ours[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, ours);
+  SetCurrentDirectoryA(VP_STANDIN_FOLDER);  // the shell inherits it
+  ShellProcess shell(L"vestrel-pelvar-connected.exe");
+  SetCurrentDirectoryW(ours);
+  HWND window = shell.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  const std::string connected =
+      " MODIFY window=main size=976 id=100 flags=7 callback=1025 icon=48x48 green tip=VESTREL\\nConnected to MSFS";
+  EXPECT_TRUE(WaitFor([&] {
+    const auto requests = ReadTrayLog(log);
+    return std::any_of(requests.begin(), requests.end(), [&](const auto& r) { return r.second == connected; });
+  })) << "never shown connected";
+  PostMessageW(window, WM_COMMAND, 105, 0);
+  EXPECT_EQ(shell.ExitCode(), 0u);
+  DeleteFileA(log);
+}
+
 }  // namespace
