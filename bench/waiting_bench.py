@@ -30,6 +30,9 @@ import sys
 import tempfile
 import time
 
+from report import verdict
+from system_bench import cpu_ns
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TREE = os.path.join(os.path.dirname(HERE), "tools", "syntheticsysfs")
 PERIOD = 0.025
@@ -78,17 +81,11 @@ def namespace_command():
 
 
 def run_time_ns(pid):
-    total = 0
+    """All threads' run time (system_bench's measure), or None once the process has ended."""
     try:
-        for task in os.listdir("/proc/%d/task" % pid):
-            try:
-                with open("/proc/%d/task/%s/schedstat" % (pid, task)) as f:
-                    total += int(f.read().split()[0])
-            except OSError:
-                pass  # a thread that ended in between
+        return cpu_ns(pid)
     except OSError:
         return None
-    return total
 
 
 class Run:
@@ -154,10 +151,6 @@ def measure(args, unshare, work):
     tries = [t for t, _ in arrival.hid_open_times() if t >= appeared]
     delay = (tries[0] - appeared) if tries else None
     return {"seconds": seconds, "warmup": args.warmup, "runs": results, "arrival_delay_s": delay}
-
-
-def verdict(ok):
-    return "meets" if ok else "**misses**"
 
 
 def report(figures, label):
