@@ -4,10 +4,7 @@
 
 bool PanelOpenSchedule::Due(PanelListing listing) {
   const bool listed = listing == PanelListing::kListed;
-  if (listed && !wasListed) {
-    burstPassesLeft = kOpenBurstPasses;
-    backoffPasses = kFirstBackoffPasses;
-  }
+  if (listed && !wasListed) RestartTries();
   wasListed = listed;
   ++passesSinceTry;
 
@@ -23,7 +20,7 @@ bool PanelOpenSchedule::Due(PanelListing listing) {
   return due;
 }
 
-void PanelOpenSchedule::PanelLost() {
+void PanelOpenSchedule::RestartTries() {
   burstPassesLeft = kOpenBurstPasses;
   backoffPasses = kFirstBackoffPasses;
 }

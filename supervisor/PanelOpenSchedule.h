@@ -29,5 +29,7 @@ struct PanelOpenSchedule {
   // The panel opened: what led to it is over.
   void PanelOpened() { *this = PanelOpenSchedule{}; }
   // The open panel failed: try again from the next pass on.
-  void PanelLost();
+  void PanelLost() { RestartTries(); }
+  // Every pass for the next 2 s, then backing off from 1 s.
+  void RestartTries();
 };
