@@ -30,6 +30,12 @@ def wait_until(condition, seconds=WAIT, step=0.05):
         time.sleep(step)
 
 
+def write_simconnect_cfg(folder, port):
+    """A SimConnect.cfg in `folder` that names a simulator on this machine's `port`."""
+    with open(os.path.join(folder, "SimConnect.cfg"), "w") as cfg:
+        cfg.write("[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%d\n" % port)
+
+
 def environment(changes):
     """This process's environment with `changes`: a value of None removes the variable."""
     merged = dict(os.environ, **(changes or {}))

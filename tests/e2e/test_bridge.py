@@ -10,7 +10,7 @@ import subprocess
 import time
 
 import pytest
-from processes import wait_until
+from processes import wait_until, write_simconnect_cfg
 
 CATALOGUE_MAPPED = 104  # every named client event of the bridge's catalogue
 MSFS_LOST = "Connection to MSFS lost"
@@ -54,8 +54,7 @@ class Rig:
     def up(self):
         self.start_standin()
         self.start_panel()
-        with open(os.path.join(self.folder, "SimConnect.cfg"), "w") as cfg:
-            cfg.write("[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%d\n" % self.port)
+        write_simconnect_cfg(self.folder, self.port)
         self.bridge = self.start_bridge()
         assert self.panel.wait_for("bridge connected"), "the bridge did not open the panel"
         self.wait_connected()

@@ -13,6 +13,7 @@ import sys
 import time
 
 import pytest
+from processes import write_simconnect_cfg
 
 TREE = os.path.join(os.environ["VP_SOURCE_DIR"], "tools", "syntheticsysfs", "sysfs_tree.py")
 PROBE_LINE = ("Dorvik panel found at /dev/hidraw2 but it cannot be opened: No such file or directory. "
@@ -23,11 +24,6 @@ def closed_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
-
-
-def write_cfg(folder, port):
-    with open(os.path.join(folder, "SimConnect.cfg"), "w") as cfg:
-        cfg.write("[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=%d\n" % port)
 
 
 def hid_open_times(folder):
@@ -55,8 +51,8 @@ def test_waiting_lines(folder, start):
     beside = os.path.join(told, "program")
     for machine in (quiet, told, beside):
         os.mkdir(machine, 0o700)
-    write_cfg(quiet, ports[quiet])
-    write_cfg(beside, ports[told])
+    write_simconnect_cfg(quiet, ports[quiet])
+    write_simconnect_cfg(beside, ports[told])
     shutil.copy(os.environ["VP_BRIDGE"], beside)
     started = time.monotonic()
     bridge = start_bridge(start, quiet, os.environ["VP_BRIDGE"], panel=False, debug=False)
@@ -67,7 +63,7 @@ def test_waiting_lines(folder, start):
     line = bridge.wait_for("No simulator at ")
     assert line == "No simulator at 127.0.0.1:%d: connection refused or host unreachable (address from %s)" % (
         ports[quiet], os.path.join(quiet, "SimConnect.cfg")), line
-    write_cfg(quiet, ports[told])
+    write_simconnect_cfg(quiet, ports[told])
     assert bridge.wait_for("No simulator at 127.0.0.1:%d:" % ports[told]), "a new port was not told"
 
     # The panel probe in the shell tells a panel it cannot open only after two
