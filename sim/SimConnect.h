@@ -1,6 +1,6 @@
 #pragma once
 
-// The simulator's client interface as this program uses it: seven calls, the
+// The simulator's client interface as this program uses it: twelve calls, the
 // few types and constants they take, and the layout of the messages the
 // dispatch delivers. Backends in sim/simconnect/ implement these functions;
 // the tests link a recording fake instead.
@@ -69,6 +69,8 @@ enum SimConnectPeriod : SimConnectDword {
 
 // Data request flag: send a block only when it differs from the last one.
 constexpr SimConnectDword SIMCONNECT_DATA_REQUEST_FLAG_CHANGED = 1;
+// Data set flag: the data is given in the definition's own layout.
+constexpr SimConnectDword SIMCONNECT_DATA_SET_FLAG_DEFAULT = 0;
 
 constexpr SimConnectDword SIMCONNECT_UNUSED = 0xFFFFFFFFu;
 constexpr SimConnectDword SIMCONNECT_OBJECT_ID_USER = 0;
@@ -82,8 +84,13 @@ enum SimConnectRecvId : std::uint32_t {
   SIMCONNECT_RECV_ID_OPEN = 2,
   SIMCONNECT_RECV_ID_QUIT = 3,
   SIMCONNECT_RECV_ID_EVENT = 4,
+  SIMCONNECT_RECV_ID_EVENT_FILENAME = 6,
   SIMCONNECT_RECV_ID_SIMOBJECT_DATA = 8,
+  SIMCONNECT_RECV_ID_SYSTEM_STATE = 15,
 };
+
+// Longest file path the simulator sends, terminating zero included.
+constexpr std::uint32_t kSimConnectMaxPath = 260;
 
 // Every received message starts with this 12-byte header.
 struct SIMCONNECT_RECV {
@@ -104,6 +111,36 @@ struct SIMCONNECT_RECV_SIMOBJECT_DATA : SIMCONNECT_RECV {
   SimConnectDword dwoutof;        // byte 32
   SimConnectDword dwDefineCount;  // byte 36
   SimConnectDword dwData;         // byte 40, first word of the data block
+};
+
+// A request the simulator refused: the serial it was sent with (see
+// SimConnect_GetLastSentPacketID) and which of its arguments, or
+// SIMCONNECT_UNUSED.
+struct SIMCONNECT_RECV_EXCEPTION : SIMCONNECT_RECV {
+  SimConnectDword dwException;  // byte 12
+  SimConnectDword dwSendID;     // byte 16
+  SimConnectDword dwIndex;      // byte 20
+};
+
+// A subscribed system event.
+struct SIMCONNECT_RECV_EVENT : SIMCONNECT_RECV {
+  SimConnectDword uGroupID;  // byte 12
+  SimConnectDword uEventID;  // byte 16, the client event id it was subscribed under
+  SimConnectDword dwData;    // byte 20
+};
+
+// A system event that names a file, such as "AircraftLoaded".
+struct SIMCONNECT_RECV_EVENT_FILENAME : SIMCONNECT_RECV_EVENT {
+  char szFileName[kSimConnectMaxPath];  // byte 24, zero-terminated unless cut
+  SimConnectDword dwFlags;              // byte 284
+};
+
+// The answer to SimConnect_RequestSystemState.
+struct SIMCONNECT_RECV_SYSTEM_STATE : SIMCONNECT_RECV {
+  SimConnectDword dwRequestID;        // byte 12
+  SimConnectDword dwInteger;          // byte 16
+  float fFloat;                       // byte 20
+  char szString[kSimConnectMaxPath];  // byte 24, zero-terminated unless cut
 };
 
 constexpr std::uint32_t kSimObjectDataRequestOffset = 12;
@@ -139,7 +176,32 @@ SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConn
                                                 SimConnectDword eventId, SimConnectDword data, SimConnectDword groupId,
                                                 SimConnectDword flags);
 
+// Asks once for a system state such as "AircraftLoaded"; the answer comes
+// as a SIMCONNECT_RECV_SYSTEM_STATE with `requestId`.
+SimConnectResult SimConnect_RequestSystemState(SimConnectHandle handle, SimConnectDword requestId, const char* state);
+
+// Delivers the system event `eventName` (e.g. "AircraftLoaded") under the
+// client event id `eventId` whenever it happens.
+SimConnectResult SimConnect_SubscribeToSystemEvent(SimConnectHandle handle, SimConnectDword eventId,
+                                                   const char* eventName);
+
+// Writes `arrayCount` (0 or 1: one) values of `unitSize` bytes to the
+// variables of definition `defineId`.
+SimConnectResult SimConnect_SetDataOnSimObject(SimConnectHandle handle, SimConnectDword defineId,
+                                               SimConnectDword objectId, SimConnectDword flags,
+                                               SimConnectDword arrayCount, SimConnectDword unitSize, void* data);
+
+// Empties definition `defineId`, so that it can be defined anew.
+SimConnectResult SimConnect_ClearDataDefinition(SimConnectHandle handle, SimConnectDword defineId);
+
+// The serial of the last request sent on `handle`, the number an exception
+// names in dwSendID.
+SimConnectResult SimConnect_GetLastSentPacketID(SimConnectHandle handle, SimConnectDword* sendId);
+
 }  // extern "C"
 
 static_assert(sizeof(SIMCONNECT_RECV) == 12, "message header is three 32-bit fields");
 static_assert(sizeof(SIMCONNECT_RECV_SIMOBJECT_DATA) == 44, "data block starts at byte 40");
+static_assert(sizeof(SIMCONNECT_RECV_EXCEPTION) == 24, "three fields after the header");
+static_assert(sizeof(SIMCONNECT_RECV_EVENT_FILENAME) == 288, "file name at byte 24, flags at 284");
+static_assert(sizeof(SIMCONNECT_RECV_SYSTEM_STATE) == 284, "string at byte 24");
