@@ -121,7 +121,7 @@ TEST_F(NetClient, HandshakeIsCarriedAcrossCallsAndGivenUpWhenUnansweredOrRefused
 TEST_F(NetClient, DispatchHandsOverEachMessageWholeAndInOrder) {
   ASSERT_TRUE(Connect());
   // 13 bytes put what follows off any word boundary in the stream.
-  const Bytes odd = {13, 0, 0, 0, 5, 0, 0, 0, 15, 0, 0, 0, 1};
+  const Bytes odd = {13, 0, 0, 0, 5, 0, 0, 0, 14, 0, 0, 0, 1};
   const Bytes unknown = {16, 0, 0, 0, 5, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 7, 0, 0, 0};
   ASSERT_TRUE(server_.Send(Concat(Concat(odd, kFrame), Concat(unknown, kQuit))));
   ASSERT_TRUE(DispatchUntil(5));

@@ -75,10 +75,12 @@ TEST(ServerMessages, KnownKindsMustHoldTheirFixedFields) {
     std::uint32_t kind, size, length;
     bool wellFormed;
   } cases[] = {
-      {8, 40, 40, true},  {8, 39, 39, false},  // object data: 40-byte header, its block may be empty
-      {1, 23, 23, false}, {2, 300, 300, false}, {4, 16, 16, false},        // exception, open, event: too short
-      {3, 12, 12, true},  {99, 13, 13, true},                              // the others need only the header
-      {3, 16, 12, false}, {3, 12, 16, false},   {3, 65540, 65540, false},  // size field and length disagree; too big
+      {8, 40, 40, true},     {8, 39, 39, false},  // object data: 40-byte header, its block may be empty
+      {1, 23, 23, false},    {2, 300, 300, false}, {4, 16, 16, false},  // exception, open, event: too short
+      {6, 287, 287, false},  {6, 288, 288, true},   // event with a file name: the whole path field and the flags
+      {15, 283, 283, false}, {15, 284, 284, true},  // system state: the whole string field
+      {3, 12, 12, true},     {99, 13, 13, true},    // the others need only the header
+      {3, 16, 12, false},    {3, 12, 16, false},   {3, 65540, 65540, false},  // size field and length disagree; too big
   };
   for (const auto& c : cases) {
     const Bytes bytes = Header(c.size, c.kind, c.length);

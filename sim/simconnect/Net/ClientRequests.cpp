@@ -30,6 +30,14 @@ std::uint32_t MinimumSize(std::uint32_t kind) {
       return kAddToDataDefinitionRequestSize;
     case kRequestDataOnSimObject:
       return kRequestDataOnSimObjectRequestSize;
+    case kRequestClearDataDefinition:
+      return kClearDataDefinitionRequestSize;
+    case kRequestSetDataOnSimObject:
+      return kSetDataOnSimObjectFixedSize;
+    case kRequestSubscribeToSystemEvent:
+      return kSubscribeToSystemEventRequestSize;
+    case kRequestSystemState:
+      return kRequestSystemStateRequestSize;
     default:
       return 0;
   }
@@ -88,6 +96,33 @@ void EncodeRequestDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_
   FinishRequest(out, start);
 }
 
+void EncodeClearDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t defineId) {
+  const std::size_t start = BeginRequest(out, kRequestClearDataDefinition, serial);
+  ByteWriter(out).U32(defineId);
+  FinishRequest(out, start);
+}
+
+void EncodeSetDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_t defineId, std::uint32_t objectId,
+                              std::uint32_t flags, std::uint32_t count, std::uint32_t unitSize, const void* data) {
+  const std::uint32_t sent = count == 0 ? 1 : count;
+  const std::size_t start = BeginRequest(out, kRequestSetDataOnSimObject, serial);
+  ByteWriter(out).U32(defineId).U32(objectId).U32(flags).U32(sent).U32(unitSize).Bytes(
+      data, static_cast<std::size_t>(sent) * unitSize);
+  FinishRequest(out, start);
+}
+
+void EncodeSubscribeToSystemEvent(Bytes* out, std::uint32_t serial, std::uint32_t eventId, std::string_view eventName) {
+  const std::size_t start = BeginRequest(out, kRequestSubscribeToSystemEvent, serial);
+  ByteWriter(out).U32(eventId).Text(eventName, kNameFieldSize);
+  FinishRequest(out, start);
+}
+
+void EncodeRequestSystemState(Bytes* out, std::uint32_t serial, std::uint32_t requestId, std::string_view state) {
+  const std::size_t start = BeginRequest(out, kRequestSystemState, serial);
+  ByteWriter(out).U32(requestId).Text(state, kNameFieldSize);
+  FinishRequest(out, start);
+}
+
 DecodeResult DecodeClientRequest(const unsigned char* bytes, std::size_t size, ClientRequest* request) {
   if (bytes == nullptr || request == nullptr || size < kRequestHeaderSize) return DecodeResult::kMalformed;
   ClientRequest r;
@@ -129,6 +164,18 @@ DecodeResult DecodeClientRequest(const unsigned char* bytes, std::size_t size, C
       break;
     case kRequestDataOnSimObject:
       for (int i = 0; i < 8; ++i) r.numbers[i] = ReadU32(field + 4 * i);
+      break;
+    case kRequestClearDataDefinition:
+      r.numbers[0] = ReadU32(field);
+      break;
+    case kRequestSetDataOnSimObject:
+      for (int i = 0; i < 5; ++i) r.numbers[i] = ReadU32(field + 4 * i);
+      r.data.assign(bytes + kSetDataOnSimObjectFixedSize, bytes + size);
+      break;
+    case kRequestSubscribeToSystemEvent:
+    case kRequestSystemState:
+      r.numbers[0] = ReadU32(field);
+      r.name = std::string(ReadText(field + 4, kNameFieldSize));
       break;
   }
   *request = std::move(r);

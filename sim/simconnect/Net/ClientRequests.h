@@ -28,6 +28,13 @@ void EncodeAddToDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t d
 void EncodeRequestDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_t requestId, std::uint32_t defineId,
                                   std::uint32_t objectId, std::uint32_t period, std::uint32_t flags,
                                   std::uint32_t origin, std::uint32_t interval, std::uint32_t limit);
+void EncodeClearDataDefinition(Bytes* out, std::uint32_t serial, std::uint32_t defineId);
+// `data` holds count * unitSize bytes; a count of 0 means one, as the
+// simulator's own library sends it.
+void EncodeSetDataOnSimObject(Bytes* out, std::uint32_t serial, std::uint32_t defineId, std::uint32_t objectId,
+                              std::uint32_t flags, std::uint32_t count, std::uint32_t unitSize, const void* data);
+void EncodeSubscribeToSystemEvent(Bytes* out, std::uint32_t serial, std::uint32_t eventId, std::string_view eventName);
+void EncodeRequestSystemState(Bytes* out, std::uint32_t serial, std::uint32_t requestId, std::string_view state);
 
 // One decoded request. Only the fields of its kind are filled.
 struct ClientRequest {
@@ -36,15 +43,20 @@ struct ClientRequest {
   std::uint32_t kind = 0;  // RequestKind, mark removed
   std::uint32_t serial = 0;
 
-  std::string name;   // open: client name; map: event name; definition: variable name
+  // open: client name; map, subscribe: event name; definition: variable
+  // name; system state: state name
+  std::string name;
   std::string units;  // definition: unit name
   // open: major, minor, build major, build minor
   std::uint32_t version[4] = {0, 0, 0, 0};
   // map: event; transmit: object, event, data, group, flags;
   // definition: define, type, datum id; data request: request, define,
-  // object, period, flags, origin, interval, limit
+  // object, period, flags, origin, interval, limit; clear: define;
+  // set data: define, object, flags, count, unit size; subscribe: event;
+  // system state: request
   std::uint32_t numbers[8] = {0, 0, 0, 0, 0, 0, 0, 0};
   float epsilon = 0.0f;
+  Bytes data;  // set data: every byte after its fixed fields
 };
 
 enum class DecodeResult {

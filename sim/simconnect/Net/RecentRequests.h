@@ -35,6 +35,14 @@ class RecentRequests {
         return "AddToDataDefinition";
       case simwire::kRequestDataOnSimObject:
         return "RequestDataOnSimObject";
+      case simwire::kRequestClearDataDefinition:
+        return "ClearDataDefinition";
+      case simwire::kRequestSetDataOnSimObject:
+        return "SetDataOnSimObject";
+      case simwire::kRequestSubscribeToSystemEvent:
+        return "SubscribeToSystemEvent";
+      case simwire::kRequestSystemState:
+        return "RequestSystemState";
       default:
         return "unknown";
     }

@@ -26,8 +26,12 @@ std::uint32_t MinimumSize(std::uint32_t kind) {
       return kQuitMessageSize;
     case SIMCONNECT_RECV_ID_EVENT:
       return kEventMessageSize;
+    case SIMCONNECT_RECV_ID_EVENT_FILENAME:
+      return kEventFilenameMessageSize;
     case SIMCONNECT_RECV_ID_SIMOBJECT_DATA:
       return kSimObjectDataBlockOffset;
+    case SIMCONNECT_RECV_ID_SYSTEM_STATE:
+      return kSystemStateMessageSize;
     default:
       return kMessageHeaderSize;
   }
@@ -72,6 +76,20 @@ void EncodeSimObjectData(Bytes* out, std::uint32_t protocol, const SIMCONNECT_RE
       .U32(fields.dwoutof)
       .U32(fields.dwDefineCount)
       .Bytes(block, blockSize);
+  FinishMessage(out, start);
+}
+
+void EncodeEventFilename(Bytes* out, std::uint32_t protocol, std::uint32_t groupId, std::uint32_t eventId,
+                         std::string_view fileName) {
+  const std::size_t start = BeginMessage(out, protocol, SIMCONNECT_RECV_ID_EVENT_FILENAME);
+  ByteWriter(out).U32(groupId).U32(eventId).U32(0).Text(fileName, kSimConnectMaxPath).U32(0);
+  FinishMessage(out, start);
+}
+
+void EncodeSystemState(Bytes* out, std::uint32_t protocol, std::uint32_t requestId, std::uint32_t integer, float number,
+                       std::string_view text) {
+  const std::size_t start = BeginMessage(out, protocol, SIMCONNECT_RECV_ID_SYSTEM_STATE);
+  ByteWriter(out).U32(requestId).U32(integer).F32(number).Text(text, kSimConnectMaxPath);
   FinishMessage(out, start);
 }
 

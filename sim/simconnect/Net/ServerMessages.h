@@ -37,6 +37,14 @@ void EncodeQuit(Bytes* out, std::uint32_t protocol);
 void EncodeSimObjectData(Bytes* out, std::uint32_t protocol, const SIMCONNECT_RECV_SIMOBJECT_DATA& fields,
                          const void* block, std::size_t blockSize);
 
+// A system event that names a file, e.g. "AircraftLoaded" with the
+// aircraft's path; texts longer than the field are cut.
+void EncodeEventFilename(Bytes* out, std::uint32_t protocol, std::uint32_t groupId, std::uint32_t eventId,
+                         std::string_view fileName);
+// The answer to a system state request.
+void EncodeSystemState(Bytes* out, std::uint32_t protocol, std::uint32_t requestId, std::uint32_t integer, float number,
+                       std::string_view text);
+
 // Header fields of a message of at least kMessageHeaderSize bytes.
 std::uint32_t MessageSize(const unsigned char* bytes);
 std::uint32_t MessageProtocol(const unsigned char* bytes);
@@ -44,7 +52,8 @@ std::uint32_t MessageKind(const unsigned char* bytes);
 
 // Whether a complete message of `size` bytes is well formed: its size field
 // equals `size` and the kinds whose fixed fields a client reads (open,
-// exception, quit, event, object data) are long enough for them. Messages of
+// exception, quit, event, event with a file name, system state, object
+// data) are long enough for them. Messages of
 // other kinds only need a header.
 bool IsWellFormedMessage(const unsigned char* bytes, std::size_t size);
 

@@ -37,7 +37,11 @@ enum RequestKind : std::uint32_t {
   kRequestMapClientEventToSimEvent = 0x04,
   kRequestTransmitClientEvent = 0x05,
   kRequestAddToDataDefinition = 0x0C,
+  kRequestClearDataDefinition = 0x0D,
   kRequestDataOnSimObject = 0x0E,
+  kRequestSetDataOnSimObject = 0x10,
+  kRequestSubscribeToSystemEvent = 0x17,
+  kRequestSystemState = 0x35,
 };
 
 // The server's message kinds, their header and the object-data layout are
@@ -61,12 +65,19 @@ constexpr std::uint32_t kMapClientEventRequestSize = kRequestHeaderSize + 4 + kN
 constexpr std::uint32_t kTransmitClientEventRequestSize = kRequestHeaderSize + 5 * 4;                           // 36
 constexpr std::uint32_t kAddToDataDefinitionRequestSize = kRequestHeaderSize + 4 + 2 * kNameFieldSize + 3 * 4;  // 544
 constexpr std::uint32_t kRequestDataOnSimObjectRequestSize = kRequestHeaderSize + 8 * 4;                        // 48
+constexpr std::uint32_t kClearDataDefinitionRequestSize = kRequestHeaderSize + 4;                               // 20
+constexpr std::uint32_t kSubscribeToSystemEventRequestSize = kRequestHeaderSize + 4 + kNameFieldSize;           // 276
+constexpr std::uint32_t kRequestSystemStateRequestSize = kRequestHeaderSize + 4 + kNameFieldSize;               // 276
+// Define, object, flags, count, unit size, then count * unit size bytes.
+constexpr std::uint32_t kSetDataOnSimObjectFixedSize = kRequestHeaderSize + 5 * 4;  // 36
 
 // Smallest sizes of the server messages whose fixed fields we read.
-constexpr std::uint32_t kOpenMessageSize = kMessageHeaderSize + kNameFieldSize + 10 * 4;  // 308
-constexpr std::uint32_t kExceptionMessageSize = kMessageHeaderSize + 3 * 4;               // 24
-constexpr std::uint32_t kQuitMessageSize = kMessageHeaderSize;                            // 12
-constexpr std::uint32_t kEventMessageSize = kMessageHeaderSize + 3 * 4;                   // 24
+constexpr std::uint32_t kOpenMessageSize = kMessageHeaderSize + kNameFieldSize + 10 * 4;     // 308
+constexpr std::uint32_t kExceptionMessageSize = kMessageHeaderSize + 3 * 4;                  // 24
+constexpr std::uint32_t kQuitMessageSize = kMessageHeaderSize;                               // 12
+constexpr std::uint32_t kEventMessageSize = kMessageHeaderSize + 3 * 4;                      // 24
+constexpr std::uint32_t kEventFilenameMessageSize = sizeof(SIMCONNECT_RECV_EVENT_FILENAME);  // 288
+constexpr std::uint32_t kSystemStateMessageSize = sizeof(SIMCONNECT_RECV_SYSTEM_STATE);      // 284
 
 // Exception codes the stand-in reports.
 enum ExceptionCode : std::uint32_t {
@@ -75,6 +86,7 @@ enum ExceptionCode : std::uint32_t {
   kExceptionUnrecognizedId = 3,
   kExceptionUnopened = 4,
   kExceptionVersionMismatch = 5,
+  kExceptionNameUnrecognized = 7,
   kExceptionTooManyMaps = 10,
   kExceptionTooManyRequests = 12,
   kExceptionInvalidDataType = 18,
