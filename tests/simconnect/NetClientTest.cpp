@@ -134,8 +134,14 @@ TEST_F(NetClient, DispatchHandsOverEachMessageWholeAndInOrder) {
 // serial and kind, and the same refusal is told once.
 TEST_F(NetClient, AnExceptionIsToldOnceWithTheRequestItRefersTo) {
   Bytes exceptions;
-  for (const simwire::ExceptionReport& report :
-       {simwire::ExceptionReport{3, 2, 1}, {3, 2, 1}, {3, 1, ~0u}, {1, 3, 0}, {1, 4, 2}, {1, 5, 0}, {1, 999, 0}}) {
+  for (const simwire::ExceptionReport& report : {simwire::ExceptionReport{3, 2, 1},
+                                                 {3, 2, 1},
+                                                 {3, 1, ~0u},
+                                                 {1, 3, 0},
+                                                 {1, 4, 2},
+                                                 {1, 5, 0},
+                                                 {7, 6, 1},
+                                                 {1, 999, 0}}) {
     simwire::EncodeException(&exceptions, 5, report);
   }
   CaptureStderr();
@@ -145,13 +151,18 @@ TEST_F(NetClient, AnExceptionIsToldOnceWithTheRequestItRefersTo) {
                                            0.0f, ~0u),
             0);
   EXPECT_GE(SimConnect_RequestDataOnSimObject(handle_, 0, 0, 0, SIMCONNECT_PERIOD_VISUAL_FRAME, 0, 0, 0, 0), 0);
-  EXPECT_TRUE(server_.Send(exceptions) && DispatchUntil(8));
+  EXPECT_GE(SimConnect_RequestSystemState(handle_, 1, "AircraftLoaded"), 0);
+  SimConnectDword lastSent = 0;
+  EXPECT_GE(SimConnect_GetLastSentPacketID(handle_, &lastSent), 0);
+  EXPECT_EQ(lastSent, 6u) << "the serial an exception would name";
+  EXPECT_TRUE(server_.Send(exceptions) && DispatchUntil(9));
   EXPECT_EQ(GetCapturedStderr(),
             "The simulator refused request 2 (TransmitClientEvent, argument 1) with exception 3\n"
             "The simulator refused request 1 (Open) with exception 3\n"
             "The simulator refused request 3 (MapClientEventToSimEvent, argument 0) with exception 1\n"
             "The simulator refused request 4 (AddToDataDefinition, argument 2) with exception 1\n"
             "The simulator refused request 5 (RequestDataOnSimObject, argument 0) with exception 1\n"
+            "The simulator refused request 6 (RequestSystemState, argument 1) with exception 7\n"
             "The simulator refused request 999 (unknown, argument 0) with exception 1\n");
 }
 
@@ -202,6 +213,8 @@ TEST_F(NetClient, ClosedNullAndMadeUpHandlesFailHarmlessly) {
   for (SimConnectHandle h : {closed, SimConnectHandle{}, madeUp}) {
     EXPECT_LT(SimConnect_CallDispatch(h, Record, &received_), 0);
     EXPECT_LT(Transmit(h), 0);
+    SimConnectDword lastSent = 0;
+    EXPECT_LT(SimConnect_GetLastSentPacketID(h, &lastSent), 0);
     EXPECT_LT(SimConnect_Close(h), 0);
   }
   EXPECT_LT(SimConnect_Open(nullptr, "Request Data", nullptr, 0, nullptr, 0), 0);

@@ -49,6 +49,8 @@ class NetConnection {
   // Queues one request (encoded with the next serial) and sends what the
   // socket takes. False when the connection is not open or has failed.
   bool Send(const Encoder& encode);
+  // The serial of the last request queued, the open's included.
+  std::uint32_t lastSerial() const { return nextSerial_ - 1; }
 
   // Delivers every complete message received, in order, to `deliver` and
   // returns true; false when the connection is lost (closed, reset, broken or

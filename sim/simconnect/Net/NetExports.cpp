@@ -43,4 +43,27 @@ SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConn
   return simconnect_net::TransmitClientEvent(handle, objectId, eventId, data, groupId, flags);
 }
 
+SimConnectResult SimConnect_RequestSystemState(SimConnectHandle handle, SimConnectDword requestId, const char* state) {
+  return simconnect_net::RequestSystemState(handle, requestId, state);
+}
+
+SimConnectResult SimConnect_SubscribeToSystemEvent(SimConnectHandle handle, SimConnectDword eventId,
+                                                   const char* eventName) {
+  return simconnect_net::SubscribeToSystemEvent(handle, eventId, eventName);
+}
+
+SimConnectResult SimConnect_SetDataOnSimObject(SimConnectHandle handle, SimConnectDword defineId,
+                                               SimConnectDword objectId, SimConnectDword flags,
+                                               SimConnectDword arrayCount, SimConnectDword unitSize, void* data) {
+  return simconnect_net::SetDataOnSimObject(handle, defineId, objectId, flags, arrayCount, unitSize, data);
+}
+
+SimConnectResult SimConnect_ClearDataDefinition(SimConnectHandle handle, SimConnectDword defineId) {
+  return simconnect_net::ClearDataDefinition(handle, defineId);
+}
+
+SimConnectResult SimConnect_GetLastSentPacketID(SimConnectHandle handle, SimConnectDword* sendId) {
+  return simconnect_net::GetLastSentPacketID(handle, sendId);
+}
+
 }  // extern "C"

@@ -1,4 +1,4 @@
-// The seven SimConnect calls over the simulator's TCP protocol, under the
+// The twelve SimConnect calls over the simulator's TCP protocol, under the
 // names of sim/simconnect/Net/SimConnectNet.h.
 //
 // Handles are small numbers naming an entry of the table of open
@@ -233,6 +233,46 @@ SimConnectResult TransmitClientEvent(SimConnectHandle handle, SimConnectDword ob
   return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
     simwire::EncodeTransmitClientEvent(out, serial, objectId, eventId, data, groupId, flags);
   });
+}
+
+SimConnectResult RequestSystemState(SimConnectHandle handle, SimConnectDword requestId, const char* state) {
+  const std::string name = state != nullptr ? state : "";
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeRequestSystemState(out, serial, requestId, name);
+  });
+}
+
+SimConnectResult SubscribeToSystemEvent(SimConnectHandle handle, SimConnectDword eventId, const char* eventName) {
+  const std::string name = eventName != nullptr ? eventName : "";
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeSubscribeToSystemEvent(out, serial, eventId, name);
+  });
+}
+
+SimConnectResult SetDataOnSimObject(SimConnectHandle handle, SimConnectDword defineId, SimConnectDword objectId,
+                                    SimConnectDword flags, SimConnectDword arrayCount, SimConnectDword unitSize,
+                                    void* data) {
+  // Anything near this is no variable's value; refused before it is queued.
+  const std::uint64_t bytes = static_cast<std::uint64_t>(arrayCount == 0 ? 1 : arrayCount) * unitSize;
+  if ((data == nullptr && bytes != 0) || bytes > simwire::kMaxMessageSize - simwire::kSetDataOnSimObjectFixedSize) {
+    return kInvalidArg;
+  }
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeSetDataOnSimObject(out, serial, defineId, objectId, flags, arrayCount, unitSize, data);
+  });
+}
+
+SimConnectResult ClearDataDefinition(SimConnectHandle handle, SimConnectDword defineId) {
+  return SendRequest(handle, [&](simwire::Bytes* out, std::uint32_t serial) {
+    simwire::EncodeClearDataDefinition(out, serial, defineId);
+  });
+}
+
+SimConnectResult GetLastSentPacketID(SimConnectHandle handle, SimConnectDword* sendId) {
+  Slot* slot = FindSlot(handle);
+  if (slot == nullptr || sendId == nullptr) return kInvalidArg;
+  *sendId = slot->connection->lastSerial();
+  return kOk;
 }
 
 }  // namespace simconnect_net

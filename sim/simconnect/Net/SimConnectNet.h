@@ -1,6 +1,6 @@
 #pragma once
 
-// The network client's seven SimConnect calls under names of their own, so
+// The network client's twelve SimConnect calls under names of their own, so
 // that a program can hold it beside another backend.
 
 #include "sim/SimConnect.h"

@@ -21,6 +21,12 @@ int main() {
   SimConnect_RequestDataOnSimObject(handle, 0, 0, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SIM_FRAME, 0, 0, 0, 0);
   SimConnect_TransmitClientEvent(handle, 0, 2, 0x11150, SIMCONNECT_GROUP_PRIORITY_HIGHEST,
                                  SIMCONNECT_EVENT_FLAG_GROUPID_IS_PRIORITY);
+  SimConnect_RequestSystemState(handle, 3, "AircraftLoaded");
+  SimConnect_SubscribeToSystemEvent(handle, 105, "AircraftLoaded");
+  double heading = 271.5;  // an L:var counter, one value as its definition lays it out
+  SimConnect_SetDataOnSimObject(handle, 4, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_DATA_SET_FLAG_DEFAULT, 0,
+                                sizeof heading, &heading);
+  SimConnect_ClearDataDefinition(handle, 4);
   // Lets what is still queued leave, until the listener hangs up.
   for (int pass = 0; pass < 200 && SimConnect_CallDispatch(handle, nullptr, nullptr) >= 0; ++pass) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -9,11 +9,12 @@ const fs = require('fs');
 const net = require('net');
 const os = require('os');
 const path = require('path');
-const { open, Protocol, SimConnectDataType } = require('node-simconnect');
+const { open, Protocol, RawBuffer, SimConnectDataType } = require('node-simconnect');
 
 // simconnect_peer_client (CaptureClient.cpp) makes the same calls.
 const kCalls = ['open', 'map client event', 'add to data definition 0', 'add to data definition 1',
-  'request data on sim object', 'transmit client event'];
+  'request data on sim object', 'transmit client event', 'request system state', 'subscribe to system event',
+  'set data on sim object', 'clear data definition'];
 // The answer to the open request, written from the protocol's layout rather
 // than by our encoder: size 308, protocol 5, kind 2, then name and versions.
 const kOpenAnswer = Buffer.alloc(308);
@@ -59,6 +60,12 @@ async function main() {
   handle.addToDataDefinition(1, 'TRANSPONDER CODE:1', 'BCO16', SimConnectDataType.INT32, 0.0, 0xffffffff);
   handle.requestDataOnSimObject(0, 0, 0, 3, 0, 0, 0, 0);
   handle.transmitClientEvent(0, 2, 0x11150, 1, 0x10);
+  handle.requestSystemState(3, 'AircraftLoaded');
+  handle.subscribeToSystemEvent(105, 'AircraftLoaded');
+  const heading = new RawBuffer(8);
+  heading.writeFloat64(271.5);
+  handle.setDataOnSimObject(4, 0, { buffer: heading, arrayCount: 0, tagged: false });
+  handle.clearDataDefinition(4);
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vp-peer-'));
   fs.writeFileSync(path.join(folder, 'SimConnect.cfg'), `[SimConnect]\nPort=${ours.port}\n`);
   execFile(process.argv[2], [], { cwd: folder, timeout: 10000 }, (error, stdout, stderr) => {
