@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <deque>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -18,6 +19,7 @@ struct State {
   std::set<SimConnectHandle> open;
   int closedHandleCalls = 0;
   std::uintptr_t nextHandle = 0x1000;
+  std::map<SimConnectHandle, std::uint32_t> lastSerial;  // kept across ClearCalls, as a connection keeps counting
 };
 
 State& S() {
@@ -26,9 +28,10 @@ State& S() {
 }
 
 SimConnectResult Record(const char* function, SimConnectHandle handle, std::vector<std::uint32_t> numbers,
-                        std::vector<std::string> texts = {}, float epsilon = 0.0f) {
+                        std::vector<std::string> texts = {}, float epsilon = 0.0f, Bytes data = {}) {
   if (std::string(function) != "SimConnect_Open" && S().open.count(handle) == 0) ++S().closedHandleCalls;
-  S().calls.push_back({function, handle, std::move(numbers), std::move(texts), epsilon});
+  const std::uint32_t serial = handle != nullptr ? ++S().lastSerial[handle] : 0;
+  S().calls.push_back({function, handle, std::move(numbers), std::move(texts), epsilon, std::move(data), serial});
   return 0;
 }
 
@@ -129,6 +132,36 @@ SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConn
                                                 SimConnectDword eventId, SimConnectDword data, SimConnectDword groupId,
                                                 SimConnectDword flags) {
   return Record("SimConnect_TransmitClientEvent", handle, {objectId, eventId, data, groupId, flags});
+}
+
+SimConnectResult SimConnect_RequestSystemState(SimConnectHandle handle, SimConnectDword requestId, const char* state) {
+  return Record("SimConnect_RequestSystemState", handle, {requestId}, {fakesim::Text(state)});
+}
+
+SimConnectResult SimConnect_SubscribeToSystemEvent(SimConnectHandle handle, SimConnectDword eventId,
+                                                   const char* eventName) {
+  return Record("SimConnect_SubscribeToSystemEvent", handle, {eventId}, {fakesim::Text(eventName)});
+}
+
+SimConnectResult SimConnect_SetDataOnSimObject(SimConnectHandle handle, SimConnectDword defineId,
+                                               SimConnectDword objectId, SimConnectDword flags,
+                                               SimConnectDword arrayCount, SimConnectDword unitSize, void* data) {
+  const std::size_t size = static_cast<std::size_t>(arrayCount == 0 ? 1 : arrayCount) * unitSize;
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  return Record("SimConnect_SetDataOnSimObject", handle, {defineId, objectId, flags, arrayCount, unitSize}, {}, 0.0f,
+                bytes != nullptr ? fakesim::Bytes(bytes, bytes + size) : fakesim::Bytes{});
+}
+
+SimConnectResult SimConnect_ClearDataDefinition(SimConnectHandle handle, SimConnectDword defineId) {
+  return Record("SimConnect_ClearDataDefinition", handle, {defineId});
+}
+
+SimConnectResult SimConnect_GetLastSentPacketID(SimConnectHandle handle, SimConnectDword* sendId) {
+  if (S().open.count(handle) == 0) ++S().closedHandleCalls;
+  if (sendId == nullptr) return fakesim::kFailure;
+  const auto last = S().lastSerial.find(handle);
+  *sendId = last != S().lastSerial.end() ? last->second : 0;
+  return 0;
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 // A recording stand-in for the simulator's client library: every call is
 // recorded with its arguments, in order; tests queue raw messages for the
 // next dispatch and can make opening or dispatching fail.
+// SimConnect_GetLastSentPacketID is answered from the record, not recorded.
 
 #include <cstdint>
 #include <string>
@@ -20,6 +21,11 @@ struct Call {
   std::vector<std::uint32_t> numbers;  // the numeric arguments, in order
   std::vector<std::string> texts;      // the string arguments, in order
   float epsilon;                       // AddToDataDefinition only
+  Bytes data;                          // SetDataOnSimObject: a copy of the values given
+  // The call's 1-based place among the calls on its handle: what
+  // SimConnect_GetLastSentPacketID says right after it, and what an
+  // exception about it names (0 for SimConnect_Open, made without a handle).
+  std::uint32_t serial;
 };
 
 struct Transmission {
