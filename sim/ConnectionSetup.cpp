@@ -21,6 +21,7 @@ void FlightSimInterfaceMSFS::Initialize() {
     SimConnect_RequestDataOnSimObject(handle, request, request, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SIM_FRAME,
                                       0, 0, 0, 0);
   }
+  StartFollowingAircraft();
 }
 
 void FlightSimInterfaceMSFS::Send(SimConnectDword eventId, SimConnectDword data) const {

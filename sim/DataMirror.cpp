@@ -1,7 +1,9 @@
+#include <cmath>
 #include <cstring>
 
 #include "sim/DataDefinitions.h"
 #include "sim/FlightSimInterfaceMSFS.h"
+#include "sim/profile/ProfileRuntime.h"
 
 namespace {
 
@@ -34,12 +36,18 @@ void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* /*contex
   const SimConnectDword length = claimed < size ? claimed : size;
   // Event notifications (kind 4) have another layout; only object data fills
   // the mirror.
-  if (ReadDword(bytes + 8) != SIMCONNECT_RECV_ID_SIMOBJECT_DATA) return;
+  if (ReadDword(bytes + 8) != SIMCONNECT_RECV_ID_SIMOBJECT_DATA) {
+    msfs.OnAircraftMessage(bytes, length);
+    return;
+  }
   if (length < kSimObjectDataRequestOffset + 4) return;
 
   const SimConnectDword request = ReadDword(bytes + kSimObjectDataRequestOffset);
-  if (request >= kDataDefinitionCount) return;
   const SimConnectDword available = length > kSimObjectDataBlockOffset ? length - kSimObjectDataBlockOffset : 0;
+  if (request >= kDataDefinitionCount) {
+    if (available > 0) msfs.OnProfileData(request, bytes + kSimObjectDataBlockOffset, available);
+    return;
+  }
   if (available < DataBlockSize(request)) return;
 
   const unsigned char* field = bytes + kSimObjectDataBlockOffset;
@@ -55,12 +63,25 @@ void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* /*contex
 AutopilotLampBits FlightSimInterfaceMSFS::GetAutopilotLamps() {
   AutopilotLampBits bits = 0;
   // Flags from an earlier connection describe an autopilot that is gone.
-  if (!definition1Received) return bits;
-  if (autopilotMaster != 0) bits |= 0x01;
-  if (headingHold != 0) bits |= 0x02;
-  if (nav1Hold != 0) bits |= 0x04;
-  if (approachHold != 0) bits |= 0x08;
-  if (altitudeHold != 0) bits |= 0x10;
-  if (verticalSpeedHold != 0) bits |= 0x20;
+  if (definition1Received) {
+    if (autopilotMaster != 0) bits |= 0x01;
+    if (headingHold != 0) bits |= 0x02;
+    if (nav1Hold != 0) bits |= 0x04;
+    if (approachHold != 0) bits |= 0x08;
+    if (altitudeHold != 0) bits |= 0x10;
+    if (verticalSpeedHold != 0) bits |= 0x20;
+  }
+  if (profiles == nullptr || !profiles->active) return bits;
+  // A lamp the profile names follows its variable instead, dark until the
+  // variable's first value arrives.
+  const profile::ProfileRuntime& p = *profiles;
+  for (std::size_t lamp = 0; lamp < profile::kLampCount; ++lamp) {
+    const int variable = p.profile.lamps[lamp];
+    if (variable < 0) continue;
+    const AutopilotLampBits bit = static_cast<AutopilotLampBits>(1u << lamp);
+    const double value = p.values[static_cast<std::size_t>(variable)];
+    const bool lit = p.received[static_cast<std::size_t>(variable)] != 0 && value != 0.0 && !std::isnan(value);
+    bits = static_cast<AutopilotLampBits>(lit ? bits | bit : bits & ~bit);
+  }
   return bits;
 }

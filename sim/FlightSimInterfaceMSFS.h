@@ -4,6 +4,12 @@
 
 #include "sim/FlightSimInterface.h"
 #include "sim/SimConnect.h"
+#include "sim/profile/ProfileFunctions.h"
+
+namespace profile {
+struct ProfileRuntime;
+struct AircraftProfile;
+}  // namespace profile
 
 // The simulator implementation over SimConnect. One static object, `msfs`,
 // exists; its fields mirror the simulator variables it asks for, in the order
@@ -39,6 +45,9 @@ class FlightSimInterfaceMSFS final : public FlightSimInterface {
   // Points at the supervisor's variable holding the current connection; the
   // handle behind it is null while no connection is open.
   SimConnectHandle* connection = nullptr;
+  // The aircraft's identity and the profile that applies to it: made at the
+  // first connection, never destroyed, used by this thread alone.
+  profile::ProfileRuntime* profiles = nullptr;
 
   void Initialize() override;
   void TuneCom(UnitSelector unit, std::int8_t outer, std::int8_t inner) override;
@@ -60,12 +69,30 @@ class FlightSimInterfaceMSFS final : public FlightSimInterface {
   double StepNavFrequency(double frequency, double minimum, double maximum, std::int32_t outer, std::int32_t inner,
                           double fractionStep) const;
 
+  // After each dispatch: once the aircraft is known, and again whenever it
+  // changes, reads the profiles afresh and applies the one that matches.
+  void FollowAircraft();
+  // Inside the dispatch: the identity, the profile's variables and the
+  // simulator's refusals of the profile's requests.
+  void OnProfileData(SimConnectDword request, const unsigned char* block, SimConnectDword size);
+  void OnAircraftMessage(const unsigned char* message, SimConnectDword size);
+
   // True while a simulator connection is open; commands send nothing and
   // leave the mirror alone otherwise.
   bool IsConnected() const { return connection != nullptr && *connection != nullptr; }
 
  private:
   void Send(SimConnectDword eventId, SimConnectDword data) const;
+  void StartFollowingAircraft();
+  void ApplyProfile(bool found, profile::AircraftProfile* chosen);
+  void NoteSent(int what, std::size_t index);
+  // Runs the profile's actions for the steps of `knob` it takes over and
+  // zeroes them; false when nothing is left for the built-in behaviour.
+  bool TakeKnobSteps(profile::Knob knob, std::int8_t* outer, std::int8_t* inner);
+  // Runs `function`'s actions `times` times; false when the profile leaves
+  // the function to the built-in behaviour.
+  bool RunProfileFunction(std::size_t function, int times);
+  void WriteVariable(std::size_t variable, double value);
 };
 
 extern FlightSimInterfaceMSFS msfs;

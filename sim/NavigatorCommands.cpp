@@ -103,6 +103,7 @@ std::uint32_t PackOctalNibbles(std::uint32_t number) {
 
 void FlightSimInterfaceMSFS::TurnFmsKnobs(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
   if (unit != 1 && unit != 2) return;
+  if (!TakeKnobSteps(unit == 1 ? profile::Knob::kFms1 : profile::Knob::kFms2, &outer, &inner)) return;
   if (outer != 0) {
     const EventPair& pair = kOuterKnobPairs[unit - 1][outer > 0 ? 0 : 1];
     Send(pair.gps, 1);
@@ -117,6 +118,7 @@ void FlightSimInterfaceMSFS::TurnFmsKnobs(UnitSelector unit, std::int8_t outer, 
 
 void FlightSimInterfaceMSFS::TurnRangeKnob(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
   if (unit != 1 && unit != 2) return;
+  if (!TakeKnobSteps(unit == 1 ? profile::Knob::kRange1 : profile::Knob::kRange2, &outer, &inner)) return;
   for (const std::int8_t steps : {outer, inner}) {
     if (steps == 0) continue;
     const EventPair& pair = kRangePairs[unit - 1][steps > 0 ? 0 : 1];
@@ -126,7 +128,7 @@ void FlightSimInterfaceMSFS::TurnRangeKnob(UnitSelector unit, std::int8_t outer,
 }
 
 void FlightSimInterfaceMSFS::AdjustAltitude(UnitSelector, std::int8_t outer, std::int8_t inner) {
-  if (!IsConnected()) return;
+  if (!IsConnected() || !TakeKnobSteps(profile::Knob::kAltitude, &outer, &inner)) return;
   if (outer != 0 && definition1Received) {
     double altitude = autopilotAltitude + outer * 100.0;
     if (altitude < 0.0) altitude = 0.0;
@@ -144,7 +146,10 @@ void FlightSimInterfaceMSFS::AdjustAltitude(UnitSelector, std::int8_t outer, std
 }
 
 void FlightSimInterfaceMSFS::AdjustTransponder(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
-  if (unit != 1 || !IsConnected() || !definition1Received) return;
+  if (unit != 1 || !IsConnected() || !TakeKnobSteps(profile::Knob::kTransponder, &outer, &inner) ||
+      !definition1Received) {
+    return;
+  }
   // Even a malformed code (nibbles above 7) unpacks to at most about 36
   // million, so the sum cannot overflow; the full modulo then yields a valid
   // four-digit code for any count.
@@ -157,7 +162,7 @@ void FlightSimInterfaceMSFS::AdjustTransponder(UnitSelector unit, std::int8_t ou
 }
 
 void FlightSimInterfaceMSFS::PressButton(ButtonId button) {
-  if (button >= keyaction::kCount) return;
+  if (button >= keyaction::kCount || RunProfileFunction(profile::KeyFunction(button), 1)) return;
   const KeyActionEvents& events = kKeyActionEvents[button];
   Send(events.first, 0);
   if (events.paired) Send(events.second, 0);

@@ -69,6 +69,7 @@ bool StepDegrees(double degrees, std::int8_t outer, std::int8_t inner, std::int3
 
 void FlightSimInterfaceMSFS::TuneCom(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
   if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  if (!TakeKnobSteps(unit == 1 ? profile::Knob::kCom1 : profile::Knob::kCom2, &outer, &inner)) return;
   const ComTuningEvents& events = kComTuning[unit - 1];
   // Widened so that -128 steps count as 128 events.
   const int wholeSteps = outer;
@@ -110,7 +111,10 @@ double FlightSimInterfaceMSFS::StepNavFrequency(double frequency, double minimum
 }
 
 void FlightSimInterfaceMSFS::TuneNav(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
-  if ((unit != 1 && unit != 2) || !IsConnected() || !definition0Received) return;
+  if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  if (!TakeKnobSteps(unit == 1 ? profile::Knob::kNav1 : profile::Knob::kNav2, &outer, &inner) || !definition0Received) {
+    return;
+  }
   double& standby = unit == 1 ? nav1Standby : nav2Standby;
   const double stepped =
       StepNavFrequency(SnapToNavGrid(standby), kNavMinimum, kNavMaximum, outer, inner, kNavFractionStep);
@@ -123,13 +127,20 @@ void FlightSimInterfaceMSFS::TuneNav(UnitSelector unit, std::int8_t outer, std::
 
 void FlightSimInterfaceMSFS::AdjustHeadingBug(UnitSelector, std::int8_t outer, std::int8_t inner) {
   std::int32_t heading;
-  if (!IsConnected() || !definition0Received || !StepDegrees(headingBug, outer, inner, &heading)) return;
+  if (!IsConnected() || !TakeKnobSteps(profile::Knob::kHeading, &outer, &inner) || !definition0Received ||
+      !StepDegrees(headingBug, outer, inner, &heading)) {
+    return;
+  }
   headingBug = heading;
   Send(kHeadingBugSet, static_cast<SimConnectDword>(heading));
 }
 
 void FlightSimInterfaceMSFS::AdjustCourse(UnitSelector unit, std::int8_t outer, std::int8_t inner) {
-  if ((unit != 1 && unit != 2) || !IsConnected() || !definition0Received) return;
+  if ((unit != 1 && unit != 2) || !IsConnected()) return;
+  if (!TakeKnobSteps(unit == 1 ? profile::Knob::kCourse1 : profile::Knob::kCourse2, &outer, &inner) ||
+      !definition0Received) {
+    return;
+  }
   double& course = unit == 1 ? course1 : course2;
   std::int32_t degrees;
   if (!StepDegrees(course, outer, inner, &degrees)) return;
@@ -138,6 +149,7 @@ void FlightSimInterfaceMSFS::AdjustCourse(UnitSelector unit, std::int8_t outer, 
 }
 
 void FlightSimInterfaceMSFS::AdjustBaro(UnitSelector, std::int8_t outer, std::int8_t inner) {
+  if (!TakeKnobSteps(profile::Knob::kBaro, &outer, &inner)) return;
   // One event per report whatever the count; on opposite signs, up wins.
   if (inner > 0 || outer > 0) {
     Send(kKohlsmanInc, 1);

@@ -126,6 +126,9 @@ void SupervisorPass() {
     LoseSimulator();
     return;
   }
+  // After the whole batch, so that an aircraft change whose title and path
+  // arrive together is one change.
+  msfs.FollowAircraft();
   if (ReadPanelReports() < 0) {
     Log("Connection to Dorvik lost\n");
     LosePanel();

@@ -75,7 +75,7 @@ TEST_F(CoreTest, RegistersTheCatalogueDefinitionsAndRequestsOnEveryNewConnection
     ConnectFakeSimulator();
     msfs.Initialize();
     const auto& calls = fakesim::Calls();
-    ASSERT_EQ(calls.size(), 104u + 16 + 2);
+    ASSERT_EQ(calls.size(), 104u + 16 + 2 + 4);
     auto call = calls.begin();
     for (std::uint32_t event = 0; event < 105; ++event) {
       if (kExpectedCatalogue[event] == nullptr) continue;
@@ -91,6 +91,15 @@ TEST_F(CoreTest, RegistersTheCatalogueDefinitionsAndRequestsOnEveryNewConnection
       EXPECT_EQ(call->function, "SimConnect_RequestDataOnSimObject");
       EXPECT_EQ(call->numbers, (std::vector<std::uint32_t>{request, request, 0, 3, 0, 0, 0, 0}));
     }
+    // Then, and only then, who the aircraft is: its title whenever it
+    // changes, and the file it was loaded from, now and at every load.
+    EXPECT_EQ(call->numbers, (std::vector<std::uint32_t>{2, 9, 0xFFFFFFFFu}));
+    EXPECT_EQ((call++)->texts[0], "TITLE");
+    EXPECT_EQ((call++)->numbers, (std::vector<std::uint32_t>{2, 2, 0, 3, 1, 0, 0, 0}));
+    EXPECT_EQ(call->function, "SimConnect_SubscribeToSystemEvent");
+    EXPECT_EQ((call++)->texts, (std::vector<std::string>{"AircraftLoaded"}));
+    EXPECT_EQ(call->function, "SimConnect_RequestSystemState");
+    EXPECT_EQ((call++)->texts, (std::vector<std::string>{"AircraftLoaded"}));
     EXPECT_EQ(fakesim::CallsOnClosedHandles(), 0);  // each on the connection just opened
     SimConnect_Close(connectionHandle);
   }
