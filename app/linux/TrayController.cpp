@@ -4,6 +4,7 @@
 
 #include "app/linux/AboutDialog.h"
 #include "app/linux/TrayStateLook.h"
+#include "supervisor/TrayNotes.h"
 
 TrayController::TrayController(QObject* parent) : QObject(parent) {
   for (TrayState state : {TrayWaiting, TrayStandby, TrayConnected}) icons_[state] = TrayStateIcon(state);
@@ -27,7 +28,22 @@ void TrayController::Show(TrayState state) {
   if (state == shown_) return;
   shown_ = state;
   icon_.setIcon(icons_[state]);
-  icon_.setToolTip(TrayStateToolTip(state));
+  icon_.setToolTip(TrayStateToolTip(state, profileName_));
+}
+
+void TrayController::ShowNotes() {
+  TrayNotesSnapshot notes;
+  ReadTrayNotes(&notes);
+  const QString name = QString::fromUtf8(notes.profileName);
+  if (name != profileName_) {
+    profileName_ = name;
+    icon_.setToolTip(TrayStateToolTip(shown_, profileName_));
+  }
+  if (notes.problemNumber != problemsShown_) {
+    problemsShown_ = notes.problemNumber;
+    icon_.showMessage(QStringLiteral("Aircraft profile refused"), QString::fromUtf8(notes.profileProblem),
+                      QSystemTrayIcon::Warning);
+  }
 }
 
 void TrayController::OnActivated(QSystemTrayIcon::ActivationReason reason) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <cstdint>
 
 #include "supervisor/TrayState.h"
 
@@ -23,6 +24,9 @@ class TrayController : public QObject {
   // Switches picture and tooltip; showing the state already shown does not
   // touch the icon at all.
   void Show(TrayState state);
+  // Takes the latest tray notes: the profile line of the tooltip, and a
+  // notification for each profile refused since the last look.
+  void ShowNotes();
 
   // Opens the About box, or brings the open one to the front.
   void OpenAbout();
@@ -44,5 +48,7 @@ class TrayController : public QObject {
   QMenu menu_;
   QSystemTrayIcon icon_;
   TrayState shown_ = TrayStandby;
+  QString profileName_;
+  std::uint32_t problemsShown_ = 0;
   QPointer<AboutDialog> about_;
 };

@@ -32,12 +32,20 @@ QIcon TrayStateIcon(TrayState state) {
   return icon;
 }
 
-QString TrayStateToolTip(TrayState state) {
+QString TrayStateToolTip(TrayState state, const QString& profileName) {
   switch (state) {
     case TrayWaiting:
       return QStringLiteral("VESTREL\nWaiting for Dorvik");
-    case TrayConnected:
-      return QStringLiteral("VESTREL\nConnected to MSFS");
+    case TrayConnected: {
+      QString tip = QStringLiteral("VESTREL\nConnected to MSFS");
+      if (profileName.isEmpty()) return tip;
+      tip += QStringLiteral("\nProfile: ") + profileName;
+      constexpr int kLongest = 127;
+      // Never half a surrogate pair at the cut.
+      int length = tip.size() > kLongest ? kLongest : static_cast<int>(tip.size());
+      if (length < tip.size() && tip.at(length - 1).isHighSurrogate()) --length;
+      return tip.left(length);
+    }
     case TrayStandby:
       break;
   }

@@ -6,8 +6,18 @@
 #include <QSocketNotifier>
 #include <cstdint>
 
+#include "supervisor/TrayNotes.h"
+
+namespace {
+
+std::uint64_t Key(TrayState state) {
+  return static_cast<std::uint64_t>(TrayNotesVersion()) << 32 | static_cast<std::uint32_t>(state);
+}
+
+}  // namespace
+
 TrayStateRelay::TrayStateRelay(TrayState shown, QObject* parent)
-    : QObject(parent), requested_(shown), delivered_(shown), wakeUp_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    : QObject(parent), requested_(Key(shown)), delivered_(Key(shown)), wakeUp_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   if (wakeUp_ < 0) return;  // out of descriptors: the icon keeps its picture
   wakeUpNotifier_ = new QSocketNotifier(wakeUp_, QSocketNotifier::Read, this);
   connect(wakeUpNotifier_, &QSocketNotifier::activated, this, &TrayStateRelay::Deliver);
@@ -19,7 +29,8 @@ TrayStateRelay::~TrayStateRelay() {
 }
 
 void TrayStateRelay::Request(TrayState state) {
-  if (requested_.exchange(state, std::memory_order_acq_rel) == state || wakeUp_ < 0) return;
+  const std::uint64_t key = Key(state);
+  if (requested_.exchange(key, std::memory_order_acq_rel) == key || wakeUp_ < 0) return;
   const std::uint64_t one = 1;
   // Only fails when the counter is about to overflow, i.e. a wake-up is
   // pending anyway.
@@ -31,8 +42,9 @@ void TrayStateRelay::Request(TrayState state) {
 void TrayStateRelay::Deliver() {
   std::uint64_t wakeUps = 0;
   [[maybe_unused]] const ssize_t taken = read(wakeUp_, &wakeUps, sizeof wakeUps);
-  const auto latest = static_cast<TrayState>(requested_.load(std::memory_order_acquire));
-  if (latest == delivered_) return;
+  const std::uint64_t latest = requested_.load(std::memory_order_acquire);
+  const std::uint64_t before = delivered_;
   delivered_ = latest;
-  emit StateChanged(latest);
+  if ((latest & 0xFFFFFFFFu) != (before & 0xFFFFFFFFu)) emit StateChanged(static_cast<TrayState>(latest & 0xFFFFFFFFu));
+  if ((latest >> 32) != (before >> 32)) emit NotesChanged();
 }

@@ -2,15 +2,17 @@
 
 #include <QObject>
 #include <atomic>
+#include <cstdint>
 
 #include "supervisor/TrayState.h"
 
 class QSocketNotifier;
 
-// Carries the tray state from the supervisor thread to the GUI thread. The
+// Carries the tray state, and news of the tray notes (the profile in use, a
+// profile refused), from the supervisor thread to the GUI thread. The
 // supervisor asks 40 times a second, almost always for the state it asked
-// for last time; only a change wakes the GUI thread, so the steady case
-// costs one atomic exchange.
+// for last time with the notes unchanged; only a change wakes the GUI
+// thread, so the steady case costs one atomic load and one exchange.
 //
 // The wake-up is an eventfd watched by the GUI thread's event loop rather
 // than a posted Qt event: nothing is allocated on one thread and freed on
@@ -33,12 +35,15 @@ class TrayStateRelay : public QObject {
   // On the relay's own thread, with the latest requested state, and only
   // when it differs from the state delivered before.
   void StateChanged(TrayState state);
+  // On the relay's own thread, when the tray notes changed since last time.
+  void NotesChanged();
 
  private:
   void Deliver();
 
-  std::atomic<int> requested_;
-  TrayState delivered_;  // relay's thread only
-  int wakeUp_;           // eventfd
+  // The state in the low 32 bits, the notes' version in the high ones.
+  std::atomic<std::uint64_t> requested_;
+  std::uint64_t delivered_;  // relay's thread only
+  int wakeUp_;               // eventfd
   QSocketNotifier* wakeUpNotifier_ = nullptr;
 };

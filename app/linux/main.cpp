@@ -9,12 +9,14 @@
 #include "app/linux/InstanceLock.h"
 #include "app/linux/PanelAccessProbe.h"
 #include "app/linux/ProcessEnd.h"
+#include "app/linux/ProfileFolderPaths.h"
 #include "app/linux/QtPlatformChoice.h"
 #include "app/linux/SysfsPanelListing.h"
 #include "app/linux/TerminationSignals.h"
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
+#include "sim/profile/ProfileLibrary.h"
 #include "supervisor/PanelPresence.h"
 #include "supervisor/SupervisorThread.h"
 #include "supervisor/WaitCauses.h"
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
     tray = std::make_unique<TrayController>();
     QObject::connect(&relay, &TrayStateRelay::StateChanged, tray.get(), &TrayController::Show);
+    QObject::connect(&relay, &TrayStateRelay::NotesChanged, tray.get(), &TrayController::ShowNotes);
     QObject::connect(tray.get(), &TrayController::QuitRequested, [] { EndProcess(0); });
     tray->ShowIcon();
   }
@@ -58,6 +61,7 @@ int main(int argc, char** argv) {
   });
   InstallTrayStateRelay(&relay);
 
+  profile::ProfileFolders() = LinuxProfileFolders();
   panelOpenProbe = ProbeUnopenablePanel;
   panelPresence = LookForPanelInSysfs;
   std::thread(SupervisorThread).detach();
