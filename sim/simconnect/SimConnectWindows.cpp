@@ -147,4 +147,42 @@ SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle handle, SimConn
       });
 }
 
+SimConnectResult SimConnect_RequestSystemState(SimConnectHandle handle, SimConnectDword requestId, const char* state) {
+  return Forward(
+      handle, [&](SimConnectHandle inner) { return simconnect_dll::RequestSystemState(inner, requestId, state); },
+      [&](SimConnectHandle inner) { return simconnect_net::RequestSystemState(inner, requestId, state); });
+}
+
+SimConnectResult SimConnect_SubscribeToSystemEvent(SimConnectHandle handle, SimConnectDword eventId,
+                                                   const char* eventName) {
+  return Forward(
+      handle, [&](SimConnectHandle inner) { return simconnect_dll::SubscribeToSystemEvent(inner, eventId, eventName); },
+      [&](SimConnectHandle inner) { return simconnect_net::SubscribeToSystemEvent(inner, eventId, eventName); });
+}
+
+SimConnectResult SimConnect_SetDataOnSimObject(SimConnectHandle handle, SimConnectDword defineId,
+                                               SimConnectDword objectId, SimConnectDword flags,
+                                               SimConnectDword arrayCount, SimConnectDword unitSize, void* data) {
+  return Forward(
+      handle,
+      [&](SimConnectHandle inner) {
+        return simconnect_dll::SetDataOnSimObject(inner, defineId, objectId, flags, arrayCount, unitSize, data);
+      },
+      [&](SimConnectHandle inner) {
+        return simconnect_net::SetDataOnSimObject(inner, defineId, objectId, flags, arrayCount, unitSize, data);
+      });
+}
+
+SimConnectResult SimConnect_ClearDataDefinition(SimConnectHandle handle, SimConnectDword defineId) {
+  return Forward(
+      handle, [&](SimConnectHandle inner) { return simconnect_dll::ClearDataDefinition(inner, defineId); },
+      [&](SimConnectHandle inner) { return simconnect_net::ClearDataDefinition(inner, defineId); });
+}
+
+SimConnectResult SimConnect_GetLastSentPacketID(SimConnectHandle handle, SimConnectDword* sendId) {
+  return Forward(
+      handle, [&](SimConnectHandle inner) { return simconnect_dll::GetLastSentPacketID(inner, sendId); },
+      [&](SimConnectHandle inner) { return simconnect_net::GetLastSentPacketID(inner, sendId); });
+}
+
 }  // extern "C"

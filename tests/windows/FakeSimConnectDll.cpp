@@ -1,4 +1,4 @@
-// A stand-in for the simulator's SimConnect.dll: each of the seven functions
+// A stand-in for the simulator's SimConnect.dll: each of the twelve functions
 // logs the arguments it received as one line and answers minus the number of
 // calls so far; the open succeeds, with 1. FAKE_SIMCONNECT_INCOMPLETE leaves
 // one function out.
@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -49,8 +50,27 @@ EXPORT std::int32_t SimConnect_RequestDataOnSimObject(void* handle, U request, U
   return Record("Request %llx %u %u %u %u %u %u %u %u", Address(handle), request, define, object, period, flags, origin,
                 interval, limit);
 }
-#ifndef FAKE_SIMCONNECT_INCOMPLETE
 EXPORT std::int32_t SimConnect_TransmitClientEvent(void* handle, U object, U event, U data, U group, U flags) {
   return Record("Transmit %llx %u %u 0x%x %u 0x%x", Address(handle), object, event, data, group, flags);
+}
+EXPORT std::int32_t SimConnect_RequestSystemState(void* handle, U request, const char* state) {
+  return Record("State %llx %u %s", Address(handle), request, state);
+}
+EXPORT std::int32_t SimConnect_SubscribeToSystemEvent(void* handle, U event, const char* name) {
+  return Record("Subscribe %llx %u %s", Address(handle), event, name);
+}
+EXPORT std::int32_t SimConnect_SetDataOnSimObject(void* handle, U define, U object, U flags, U count, U size,
+                                                  void* data) {
+  double value;  // the one FLOAT64 the test writes
+  std::memcpy(&value, data, sizeof value);
+  return Record("Set %llx %u %u %u %u %u %g", Address(handle), define, object, flags, count, size, value);
+}
+EXPORT std::int32_t SimConnect_GetLastSentPacketID(void* handle, U* sendId) {
+  *sendId = 4711;
+  return Record("LastSent %llx", Address(handle));
+}
+#ifndef FAKE_SIMCONNECT_INCOMPLETE
+EXPORT std::int32_t SimConnect_ClearDataDefinition(void* handle, U define) {
+  return Record("Clear %llx %u", Address(handle), define);
 }
 #endif

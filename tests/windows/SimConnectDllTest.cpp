@@ -16,6 +16,8 @@ namespace {
 
 SimConnectHandle opened = nullptr;
 std::string delivered;  // what our dispatch callback was handed
+SimConnectDword lastSent = 0;
+double heading = 271.5;
 
 void See(SIMCONNECT_RECV* message, SimConnectDword size, void* seen) {
   *static_cast<std::string*>(seen) = "kind " + std::to_string(message->dwID) + " size " + std::to_string(size) +
@@ -39,6 +41,13 @@ const std::pair<std::function<SimConnectResult()>, std::string> kCalls[] = {
     // NAV1 standby to 111.50 MHz, as the bridge sends it: the user's aircraft, highest priority.
     {[] { return SimConnect_TransmitClientEvent(opened, 0, 42, 0x11150, 1, 0x10); },
      "Transmit 5c0ffee 0 42 0x11150 1 0x10"},
+    {[] { return SimConnect_RequestSystemState(opened, 3, "AircraftLoaded"); }, "State 5c0ffee 3 AircraftLoaded"},
+    {[] { return SimConnect_SubscribeToSystemEvent(opened, 105, "AircraftLoaded"); },
+     "Subscribe 5c0ffee 105 AircraftLoaded"},
+    {[] { return SimConnect_SetDataOnSimObject(opened, 4, 0, 0, 0, sizeof heading, &heading); },
+     "Set 5c0ffee 4 0 0 0 8 271.5"},
+    {[] { return SimConnect_ClearDataDefinition(opened, 4); }, "Clear 5c0ffee 4"},
+    {[] { return SimConnect_GetLastSentPacketID(opened, &lastSent); }, "LastSent 5c0ffee"},
     {[] { return SimConnect_CallDispatch(opened, See, &delivered); }, "Dispatch 5c0ffee"},
     {[] { return SimConnect_Close(opened); }, "Close 5c0ffee"},
 };
@@ -54,6 +63,7 @@ TEST(SimConnectDll, ForwardsEveryCallWithTheLibrarysHandleAndAnswer) {
   }
   EXPECT_EQ(log(), logged);
   EXPECT_EQ(delivered, "kind 8 size 44 request 1");
+  EXPECT_EQ(lastSent, 4711u) << "the library's serial";
   // Closed: the handle now names nothing, and nothing reaches the library.
   EXPECT_LT(SimConnect_TransmitClientEvent(opened, 0, 42, 0x11150, 1, 0x10), 0);
   EXPECT_EQ(log(), logged);

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -20,6 +21,25 @@ std::string Upper(std::string_view text) {
   for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return result;
 }
+
+// Events the simulator has that this aircraft does not act on.
+constexpr const char* kKnownNotSimulated[] = {"TOGGLE_GPS_DRIVES_NAV1"};
+
+// "#" and a decimal or 0x-hexadecimal number that fits 32 bits: an event
+// id a third-party aircraft listens for.
+bool IsNumberedEvent(std::string_view name) {
+  if (name.size() < 2 || name[0] != '#') return false;
+  const std::string digits(name.substr(1));
+  const bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+  const std::size_t first = hex ? 2 : 0;
+  for (std::size_t i = first; i < digits.size(); ++i) {
+    const auto c = static_cast<unsigned char>(digits[i]);
+    if (!(hex ? std::isxdigit(c) : std::isdigit(c))) return false;
+  }
+  return digits.size() - first <= 16 && std::strtoull(digits.c_str() + first, nullptr, hex ? 16 : 10) <= 0xFFFFFFFFu;
+}
+
+bool IsCustomEvent(std::string_view name) { return name.find('.') != std::string_view::npos || IsNumberedEvent(name); }
 
 // Digits of a binary-coded-decimal value, or -1 when a nibble is not a digit.
 std::int64_t FromBcd(std::uint32_t bcd) {
@@ -266,7 +286,7 @@ EventOutcome Aircraft::Apply(std::string_view rawName, std::uint32_t data, Clock
   AircraftState* s = &state_;
   const auto signedData = static_cast<std::int32_t>(data);
 
-  if (name.rfind("MOBIFLIGHT.", 0) == 0) {
+  if (IsCustomEvent(name)) {
     outcome.kind = EventOutcome::kCustom;
   } else if (name == "COM_STBY_RADIO_SET") {
     SetFromBcd(s, kCom1, data, &outcome);
@@ -349,6 +369,15 @@ EventOutcome Aircraft::Apply(std::string_view rawName, std::uint32_t data, Clock
     outcome.kind = EventOutcome::kUnknown;
   }
   return outcome;
+}
+
+bool Aircraft::Recognises(std::string_view rawName) {
+  const std::string name = Upper(rawName);
+  for (const char* known : kKnownNotSimulated) {
+    if (name == known) return true;
+  }
+  Aircraft scratch;
+  return scratch.Apply(name, 0, Clock::time_point{}).kind != EventOutcome::kUnknown;
 }
 
 std::vector<std::string> Aircraft::Advance(Clock::time_point now) {

@@ -30,7 +30,7 @@ struct AircraftState {
 struct EventOutcome {
   enum Kind {
     kApplied,   // acted on; `changes` says what changed (may be empty: no change)
-    kCustom,    // a custom event the aircraft has nothing for
+    kCustom,    // a dotted custom event or a numbered third-party one: only recorded
     kRejected,  // a known event with a value it cannot take
     kUnknown,   // an event this aircraft does not simulate
   } kind = kUnknown;
@@ -46,6 +46,11 @@ class Aircraft {
 
   // Performs the simulator event `name` with its 32-bit value.
   EventOutcome Apply(std::string_view name, std::uint32_t data, Clock::time_point now);
+
+  // Whether the simulator would map `name` to an event: one this aircraft
+  // acts on, one it knows without simulating, a dotted custom name
+  // ("A32NX.FCU_HDG_INC") or a third-party number ("#70022", "#0x1116E").
+  static bool Recognises(std::string_view name);
 
   // Time-driven changes (the transponder's ident ends by itself).
   std::vector<std::string> Advance(Clock::time_point now);

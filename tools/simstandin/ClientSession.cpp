@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "sim/simconnect/Net/ByteOrder.h"
@@ -23,6 +26,18 @@ Integer Saturate(double value) {
   if (value >= static_cast<double>(std::numeric_limits<Integer>::max())) return std::numeric_limits<Integer>::max();
   return static_cast<Integer>(value);
 }
+
+// The one system state and the one system event the stand-in has; the
+// simulator compares their names without regard to case.
+constexpr const char* kAircraftLoaded = "AircraftLoaded";
+
+bool SameName(const std::string& a, const char* b) {
+  return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool IsText(std::uint32_t type) { return type >= SIMCONNECT_DATATYPE_STRING8 && type <= SIMCONNECT_DATATYPE_STRING260; }
 
 std::string Hex(std::uint32_t value) {
   char text[16];
@@ -72,11 +87,7 @@ void ClientSession::Handle(const simwire::ClientRequest& request, Clock::time_po
   }
   switch (request.kind) {
     case simwire::kRequestMapClientEventToSimEvent:
-      if (mapped_.size() >= kMostMappedEvents && mapped_.count(request.numbers[0]) == 0) {
-        Exception(simwire::kExceptionTooManyMaps, request.serial, 1);
-      } else {
-        mapped_[request.numbers[0]] = request.name;
-      }
+      HandleMap(request);
       break;
     case simwire::kRequestTransmitClientEvent:
       HandleTransmit(request, now);
@@ -87,6 +98,105 @@ void ClientSession::Handle(const simwire::ClientRequest& request, Clock::time_po
     case simwire::kRequestDataOnSimObject:
       HandleDataRequest(request);
       break;
+    case simwire::kRequestClearDataDefinition:
+      definitions_.erase(request.numbers[0]);
+      break;
+    case simwire::kRequestSetDataOnSimObject:
+      HandleSetData(request);
+      break;
+    case simwire::kRequestSystemState:
+      HandleSystemState(request);
+      break;
+    case simwire::kRequestSubscribeToSystemEvent:
+      HandleSubscribe(request);
+      break;
+  }
+}
+
+// A name the simulator has no event for is refused at once, so a misspelt
+// custom event in a client's configuration shows up as an exception rather
+// than as a knob that silently does nothing. "" is a private client event.
+void ClientSession::HandleMap(const simwire::ClientRequest& request) {
+  if (mapped_.size() >= kMostMappedEvents && mapped_.count(request.numbers[0]) == 0) {
+    Exception(simwire::kExceptionTooManyMaps, request.serial, 1);
+  } else if (!request.name.empty() && !Aircraft::Recognises(request.name)) {
+    Exception(simwire::kExceptionNameUnrecognized, request.serial, 2);
+  } else {
+    mapped_[request.numbers[0]] = request.name;
+  }
+}
+
+// Writes the values of a definition's L:vars; only the user's aircraft
+// has them, and only the definition's own layout is taken.
+void ClientSession::HandleSetData(const simwire::ClientRequest& request) {
+  const std::uint32_t defineId = request.numbers[0];
+  const auto definition = definitions_.find(defineId);
+  if (definition == definitions_.end()) {
+    Exception(simwire::kExceptionUnrecognizedId, request.serial, 1);
+    return;
+  }
+  if (request.numbers[1] != SIMCONNECT_OBJECT_ID_USER) {
+    Exception(simwire::kExceptionUnrecognizedId, request.serial, 2);
+    return;
+  }
+  std::size_t blockSize = 0;
+  for (const Datum& datum : definition->second) blockSize += SimConnectDataTypeSize(datum.type);
+  if (request.numbers[2] != SIMCONNECT_DATA_SET_FLAG_DEFAULT || request.numbers[3] != 1 ||
+      request.numbers[4] != blockSize || request.data.size() != blockSize) {
+    Exception(simwire::kExceptionSizeMismatch, request.serial, 5);
+    return;
+  }
+  const unsigned char* at = request.data.data();
+  for (const Datum& datum : definition->second) {
+    double value = 0.0;
+    switch (datum.type) {
+      case SIMCONNECT_DATATYPE_INT32:
+        value = static_cast<std::int32_t>(simwire::ReadU32(at));
+        break;
+      case SIMCONNECT_DATATYPE_INT64:
+        value = static_cast<double>(static_cast<std::int64_t>(simwire::ReadU64(at)));
+        break;
+      case SIMCONNECT_DATATYPE_FLOAT32:
+        value = simwire::ReadF32(at);
+        break;
+      case SIMCONNECT_DATATYPE_FLOAT64:
+        value = simwire::ReadF64(at);
+        break;
+      default:
+        break;
+    }
+    at += SimConnectDataTypeSize(datum.type);
+    if (!LocalVariables::Names(datum.name) || IsText(datum.type)) {
+      simulation_->console->Line("ignored: " + datum.name + " cannot be written here");
+    } else if (simulation_->localVariables.Write(datum.name, value)) {
+      simulation_->console->Line("lvar " + datum.name + " = " + FormatVariableValue(value));
+    }
+  }
+  simulation_->console->MarkDirty();
+}
+
+void ClientSession::HandleSystemState(const simwire::ClientRequest& request) {
+  if (!SameName(request.name, kAircraftLoaded)) {
+    Exception(simwire::kExceptionNameUnrecognized, request.serial, 2);
+    return;
+  }
+  simwire::EncodeSystemState(&outgoing_, protocol_, request.numbers[0], 0, 0.0f, simulation_->identity.path);
+}
+
+void ClientSession::HandleSubscribe(const simwire::ClientRequest& request) {
+  if (!SameName(request.name, kAircraftLoaded)) {
+    Exception(simwire::kExceptionNameUnrecognized, request.serial, 2);
+    return;
+  }
+  if (std::find(aircraftLoadedEvents_.begin(), aircraftLoadedEvents_.end(), request.numbers[0]) ==
+      aircraftLoadedEvents_.end()) {
+    aircraftLoadedEvents_.push_back(request.numbers[0]);
+  }
+}
+
+void ClientSession::AircraftLoaded() {
+  for (const std::uint32_t eventId : aircraftLoadedEvents_) {
+    simwire::EncodeEventFilename(&outgoing_, protocol_, SIMCONNECT_UNUSED, eventId, simulation_->identity.path);
   }
 }
 
@@ -123,7 +233,8 @@ void ClientSession::HandleTransmit(const simwire::ClientRequest& request, Clock:
       for (const std::string& change : outcome.changes) simulation_->console->Line("aircraft: " + change);
       break;
     case EventOutcome::kCustom:
-      simulation_->console->Line("aircraft: custom event " + name);
+      simulation_->console->Line("aircraft: custom event " + name + " " +
+                                 std::to_string(static_cast<std::int32_t>(data)));
       break;
     case EventOutcome::kRejected:
       simulation_->console->Line("ignored: " + name + " " + outcome.reason);
@@ -152,12 +263,13 @@ void ClientSession::HandleDefinition(const simwire::ClientRequest& request) {
 void ClientSession::HandleDataRequest(const simwire::ClientRequest& request) {
   const std::uint32_t requestId = request.numbers[0];
   const std::uint32_t defineId = request.numbers[1];
-  if (definitions_.count(defineId) == 0) {
-    Exception(simwire::kExceptionUnrecognizedId, request.serial, 2);
-    return;
-  }
+  // Stopping needs no definition: it may have been cleared already.
   if (request.numbers[3] == SIMCONNECT_PERIOD_NEVER) {
     requests_.erase(requestId);
+    return;
+  }
+  if (definitions_.count(defineId) == 0) {
+    Exception(simwire::kExceptionUnrecognizedId, request.serial, 2);
     return;
   }
   if (requests_.size() >= kMostRequests && requests_.count(requestId) == 0) {
@@ -185,11 +297,23 @@ void ClientSession::QueueQuit() {
   if (opened_) simwire::EncodeQuit(&outgoing_, protocol_);
 }
 
+double ClientSession::ReadNumber(const Datum& datum) const {
+  if (LocalVariables::Names(datum.name)) return simulation_->localVariables.Read(datum.name);
+  return simulation_->aircraft.Read(datum.name, datum.units);
+}
+
 std::vector<unsigned char> ClientSession::Block(const std::vector<Datum>& definition) const {
   std::vector<unsigned char> block;
   simwire::ByteWriter writer(&block);
   for (const Datum& datum : definition) {
-    const double value = simulation_->aircraft.Read(datum.name, datum.units);
+    if (IsText(datum.type)) {
+      // The one text the aircraft has; a text is laid out at its type's
+      // fixed size, cut to keep its terminating zero.
+      const bool title = SameName(datum.name, "TITLE");
+      writer.Text(title ? simulation_->identity.title : std::string(), SimConnectDataTypeSize(datum.type));
+      continue;
+    }
+    const double value = ReadNumber(datum);
     switch (datum.type) {
       case SIMCONNECT_DATATYPE_INT32:
         writer.U32(static_cast<std::uint32_t>(Saturate<std::int32_t>(value)));
@@ -203,8 +327,7 @@ std::vector<unsigned char> ClientSession::Block(const std::vector<Datum>& defini
       case SIMCONNECT_DATATYPE_FLOAT64:
         writer.F64(value);
         break;
-      default:  // texts: the aircraft has none to tell
-        block.insert(block.end(), SimConnectDataTypeSize(datum.type), 0);
+      default:
         break;
     }
   }
@@ -234,8 +357,10 @@ void ClientSession::Frame(std::uint64_t frame) {
   for (auto it = requests_.begin(); it != requests_.end();) {
     DataRequest& request = it->second;
     bool finished = false;
-    if (Due(&request, frame)) {
-      const std::vector<Datum>& definition = definitions_[request.defineId];
+    const auto found = definitions_.find(request.defineId);
+    // A request whose definition was cleared waits for it to be filled again.
+    if (found != definitions_.end() && !found->second.empty() && Due(&request, frame)) {
+      const std::vector<Datum>& definition = found->second;
       std::vector<unsigned char> block = Block(definition);
       const bool unchanged =
           (request.flags & SIMCONNECT_DATA_REQUEST_FLAG_CHANGED) != 0 && request.sent > 0 && block == request.lastBlock;

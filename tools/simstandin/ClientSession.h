@@ -11,13 +11,18 @@
 #include <vector>
 
 #include "Aircraft.h"
+#include "AircraftIdentity.h"
 #include "Console.h"
+#include "LocalVariables.h"
 #include "sim/simconnect/Net/ClientRequests.h"
 #include "sim/simconnect/Net/WireDecoder.h"
 
-// What all sessions share: the aircraft and the counters of the state line.
+// What all sessions share: the aircraft, which one it is, its L:vars and
+// the counters of the state line.
 struct Simulation {
   Aircraft aircraft;
+  AircraftIdentity identity = BuiltInAircraft().front();
+  LocalVariables localVariables;
   Console* console = nullptr;
   std::uint64_t events = 0;  // client events received, of any kind
   int framesPerSecond = 30;
@@ -48,6 +53,10 @@ class ClientSession {
   // Queues the message that tells the client the simulator is closing.
   void QueueQuit();
 
+  // Tells the client's "AircraftLoaded" subscriptions that another aircraft
+  // is loaded (the TITLE follows by its data requests).
+  void AircraftLoaded();
+
   std::vector<unsigned char>& outgoing() { return outgoing_; }
 
  private:
@@ -76,6 +85,11 @@ class ClientSession {
   void HandleTransmit(const simwire::ClientRequest& request, Clock::time_point now);
   void HandleDefinition(const simwire::ClientRequest& request);
   void HandleDataRequest(const simwire::ClientRequest& request);
+  void HandleMap(const simwire::ClientRequest& request);
+  void HandleSetData(const simwire::ClientRequest& request);
+  void HandleSystemState(const simwire::ClientRequest& request);
+  void HandleSubscribe(const simwire::ClientRequest& request);
+  double ReadNumber(const Datum& datum) const;
   void Exception(std::uint32_t code, std::uint32_t serial, std::uint32_t index);
   std::vector<unsigned char> Block(const std::vector<Datum>& definition) const;
   bool Due(DataRequest* request, std::uint64_t frame) const;
@@ -91,4 +105,5 @@ class ClientSession {
   std::map<std::uint32_t, std::string> mapped_;
   std::map<std::uint32_t, std::vector<Datum>> definitions_;
   std::map<std::uint32_t, DataRequest> requests_;
+  std::vector<std::uint32_t> aircraftLoadedEvents_;  // client event ids subscribed to "AircraftLoaded"
 };

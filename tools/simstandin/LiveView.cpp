@@ -11,6 +11,7 @@ constexpr const char* kBold = "\x1b[1m";
 constexpr const char* kDim = "\x1b[2m";
 constexpr const char* kEngaged = "\x1b[1;30;42m";  // lit lamp: black on green
 constexpr const char* kReset = "\x1b[0m";
+constexpr int kVariableRows = 3;
 
 std::string Lamp(const char* label, bool on) {
   return std::string(on ? kEngaged : kDim) + "[" + label + "]" + kReset + " ";
@@ -42,6 +43,8 @@ std::string RenderLiveView(const Simulation& simulation, const Console& console,
                 static_cast<unsigned>(info.port), info.clients, info.clients == 1 ? "" : "s",
                 info.clientName.empty() ? "" : ("(\"" + info.clientName + "\")").c_str());
   Row(&screen, line);
+  Row(&screen, std::string("  ") + kBold + simulation.identity.title.substr(0, 56) + kReset);
+  Row(&screen, std::string("  ") + kDim + simulation.identity.path.substr(0, 76) + kReset);
   Row(&screen, "------------------------------------------------------------");
   std::snprintf(line, sizeof line, "  COM1  %s%s%s  stby %-8s     NAV1  %s%s%s  stby %s", kBold,
                 FormatMhz(s.com1Active, true).c_str(), kReset, FormatMhz(s.com1Standby, true).c_str(), kBold,
@@ -64,12 +67,26 @@ std::string RenderLiveView(const Simulation& simulation, const Console& console,
   std::snprintf(line, sizeof line, "  XPDR  %s%s%s  %s", kBold, FormatSquawk(s.squawk).c_str(), kReset,
                 s.ident ? (std::string(kEngaged) + "[IDENT]" + kReset).c_str() : "");
   Row(&screen, line);
+  // The L:vars written so far, by the client or on the command line, as
+  // many as fit a few rows.
+  std::string variables;
+  int rows = 0;
+  for (const auto& variable : simulation.localVariables.written()) {
+    const std::string item = "L:" + variable.first + "=" + FormatVariableValue(variable.second);
+    if (!variables.empty() && variables.size() + item.size() + 2 > 76) {
+      Row(&screen, "  " + variables);
+      variables.clear();
+      if (++rows == kVariableRows) break;
+    }
+    variables += (variables.empty() ? "" : "  ") + item;
+  }
+  if (!variables.empty()) Row(&screen, "  " + variables.substr(0, 76));
   Row(&screen, "------------------------------------------------------------");
   std::snprintf(line, sizeof line, "  %llu events received", static_cast<unsigned long long>(simulation.events));
   Row(&screen, line);
   for (const std::string& recent : console.recent()) Row(&screen, "  " + recent.substr(0, 76));
   Row(&screen, "");
-  Row(&screen, std::string(kDim) + "  commands: state | drop | quit" + kReset);
+  Row(&screen, std::string(kDim) + "  a: next aircraft   commands: state | drop | lvar L:NAME VALUE | quit" + kReset);
   screen += kClearToEnd;
   return screen;
 }

@@ -7,12 +7,14 @@
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -36,10 +38,12 @@ class StandIn {
   explicit StandIn(const StandInOptions& options) : options_(options), console_(options.display) {
     simulation_.console = &console_;
     simulation_.framesPerSecond = options.framesPerSecond;
+    simulation_.identity = options.aircraft;
     framePeriod_ =
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options.framesPerSecond));
   }
   ~StandIn() {
+    if (keysRaw_) tcsetattr(STDIN_FILENO, TCSANOW, &terminal_);
     sessions_.clear();
     if (listener_ >= 0) close(listener_);
     if (signals_ >= 0) close(signals_);
@@ -54,6 +58,9 @@ class StandIn {
   void Accept();
   void ReadCommands();
   bool Command(const std::string& line);
+  void TakeKeysOneByOne();
+  void LoadAircraft(const AircraftIdentity& aircraft);
+  void SetLocalVariable(const std::string& arguments);
   void ServeClient(std::size_t index, short revents, Clock::time_point now);
   bool Flush(ClientSession* session);
   void Drop(std::size_t index);
@@ -81,6 +88,8 @@ class StandIn {
   Clock::time_point nextFrame_;
   std::uint64_t frame_ = 0;
   Clock::time_point lastRedraw_{};
+  termios terminal_{};  // as it was before the live view took keys one by one
+  bool keysRaw_ = false;
 };
 
 bool StandIn::Listen() {
@@ -173,7 +182,23 @@ bool StandIn::Command(const std::string& raw) {
   line = first == std::string::npos ? std::string() : line.substr(first);
   if (line.empty()) return true;
   if (line == "quit") return false;
-  if (line == "drop") {
+  const std::size_t space = line.find(' ');
+  const std::string verb = line.substr(0, space);
+  const std::string argument = space == std::string::npos ? "" : line.substr(line.find_first_not_of(' ', space));
+  if (verb == "aircraft" && !argument.empty()) {
+    const AircraftIdentity* aircraft = FindBuiltInAircraft(argument);
+    if (aircraft != nullptr) {
+      LoadAircraft(*aircraft);
+    } else {
+      std::fprintf(stderr, "simstandin: no aircraft \"%s\" (%s)\n", argument.c_str(), BuiltInAircraftKeys().c_str());
+    }
+  } else if (verb == "aircraft-title" && !argument.empty()) {
+    LoadAircraft(AircraftIdentity{"", argument, simulation_.identity.path});
+  } else if (verb == "aircraft-path" && !argument.empty()) {
+    LoadAircraft(AircraftIdentity{"", simulation_.identity.title, argument});
+  } else if (verb == "lvar") {
+    SetLocalVariable(argument);
+  } else if (line == "drop") {
     DropAll();
   } else if (line == "pause" || line == "resume") {
     paused_ = line == "pause";
@@ -184,9 +209,49 @@ bool StandIn::Command(const std::string& raw) {
     std::fputs(state.c_str(), stdout);
     std::fflush(stdout);
   } else {
-    std::fprintf(stderr, "simstandin: unknown command \"%s\" (state, drop, pause, resume, quit)\n", line.c_str());
+    std::fprintf(stderr,
+                 "simstandin: unknown command \"%s\" (state, drop, pause, resume, quit, aircraft NAME, "
+                 "aircraft-title TEXT, aircraft-path TEXT, lvar L:NAME VALUE)\n",
+                 line.c_str());
   }
   return true;
+}
+
+// Another aircraft is loaded: a line, the "AircraftLoaded" subscribers told
+// at once, the TITLE readers on their next frame.
+void StandIn::LoadAircraft(const AircraftIdentity& aircraft) {
+  simulation_.identity = aircraft;
+  console_.Line("aircraft: loaded \"" + aircraft.title + "\" " + aircraft.path);
+  for (std::size_t i = sessions_.size(); i-- > 0;) {
+    sessions_[i]->AircraftLoaded();
+    if (!Flush(sessions_[i].get())) Drop(i);
+  }
+}
+
+// "L:NAME VALUE", as the aircraft itself would set one.
+void StandIn::SetLocalVariable(const std::string& arguments) {
+  const std::size_t space = arguments.find(' ');
+  const std::string name = arguments.substr(0, space);
+  const std::string number = space == std::string::npos ? "" : arguments.substr(space + 1);
+  char* end = nullptr;
+  const double value = std::strtod(number.c_str(), &end);
+  if (!LocalVariables::Names(name) || number.empty() || *end != '\0') {
+    std::fprintf(stderr, "simstandin: usage: lvar L:NAME VALUE\n");
+    return;
+  }
+  if (simulation_.localVariables.Write(name, value)) console_.Line("lvar " + name + " = " + FormatVariableValue(value));
+  console_.MarkDirty();
+}
+
+// The live view's keys act at once, without Enter; typed commands still
+// end with Enter. Ctrl-C still ends the stand-in.
+void StandIn::TakeKeysOneByOne() {
+  if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &terminal_) != 0) return;
+  termios raw = terminal_;
+  raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  keysRaw_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
 }
 
 void StandIn::ReadCommands() {
@@ -201,7 +266,14 @@ void StandIn::ReadCommands() {
     }
     return;
   }
-  commandLine_.append(chunk, static_cast<std::size_t>(got));
+  for (ssize_t i = 0; i < got; ++i) {
+    // In the live view, "a" on its own loads the next built-in aircraft.
+    if (keysRaw_ && chunk[i] == 'a' && commandLine_.empty()) {
+      LoadAircraft(NextBuiltInAircraft(simulation_.identity.key));
+    } else {
+      commandLine_ += chunk[i];
+    }
+  }
   std::size_t newline;
   while ((newline = commandLine_.find('\n')) != std::string::npos) {
     const std::string line = commandLine_.substr(0, newline);
@@ -310,6 +382,7 @@ int StandIn::Run() {
   std::printf("listening on 127.0.0.1:%u\n", static_cast<unsigned>(port_));
   std::fflush(stdout);
   if (options_.display) {
+    TakeKeysOneByOne();
     std::fputs(LiveViewEnter(), stdout);
     Redraw(Clock::now(), true);
   }

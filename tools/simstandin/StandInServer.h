@@ -4,10 +4,13 @@
 // clients, stdin and the termination signals, with a frame timer that runs
 // only while some client has data requested.
 
+#include "AircraftIdentity.h"
+
 struct StandInOptions {
   unsigned short port = 500;
   int framesPerSecond = 30;
   bool display = false;
+  AircraftIdentity aircraft = BuiltInAircraft().front();  // the one loaded at the start
 };
 
 // Runs until "quit", SIGINT or SIGTERM (exit code 0), or until the port

@@ -1,4 +1,4 @@
-// The seven calls forwarded to SimConnect.dll. When the library is absent
+// The twelve calls forwarded to SimConnect.dll. When the library is absent
 // every call fails like a simulator that is not running.
 
 #include "sim/simconnect/Dll/SimConnectDll.h"
@@ -60,6 +60,38 @@ SimConnectResult TransmitClientEvent(SimConnectHandle handle, SimConnectDword ob
   const SimConnectLibrary& library = SimulatorLibrary();
   if (!library.Loaded()) return kNoLibrary;
   return library.transmitClientEvent(handle, objectId, eventId, data, groupId, flags);
+}
+
+SimConnectResult RequestSystemState(SimConnectHandle handle, SimConnectDword requestId, const char* state) {
+  const SimConnectLibrary& library = SimulatorLibrary();
+  if (!library.Loaded()) return kNoLibrary;
+  return library.requestSystemState(handle, requestId, state);
+}
+
+SimConnectResult SubscribeToSystemEvent(SimConnectHandle handle, SimConnectDword eventId, const char* eventName) {
+  const SimConnectLibrary& library = SimulatorLibrary();
+  if (!library.Loaded()) return kNoLibrary;
+  return library.subscribeToSystemEvent(handle, eventId, eventName);
+}
+
+SimConnectResult SetDataOnSimObject(SimConnectHandle handle, SimConnectDword defineId, SimConnectDword objectId,
+                                    SimConnectDword flags, SimConnectDword arrayCount, SimConnectDword unitSize,
+                                    void* data) {
+  const SimConnectLibrary& library = SimulatorLibrary();
+  if (!library.Loaded()) return kNoLibrary;
+  return library.setDataOnSimObject(handle, defineId, objectId, flags, arrayCount, unitSize, data);
+}
+
+SimConnectResult ClearDataDefinition(SimConnectHandle handle, SimConnectDword defineId) {
+  const SimConnectLibrary& library = SimulatorLibrary();
+  if (!library.Loaded()) return kNoLibrary;
+  return library.clearDataDefinition(handle, defineId);
+}
+
+SimConnectResult GetLastSentPacketID(SimConnectHandle handle, SimConnectDword* sendId) {
+  const SimConnectLibrary& library = SimulatorLibrary();
+  if (!library.Loaded()) return kNoLibrary;
+  return library.getLastSentPacketId(handle, sendId);
 }
 
 }  // namespace simconnect_dll

@@ -1,6 +1,6 @@
 #pragma once
 
-// The seven SimConnect calls forwarded to the simulator's SimConnect.dll,
+// The twelve SimConnect calls forwarded to the simulator's SimConnect.dll,
 // under names of their own, so that a program can hold them beside another
 // backend.
 

@@ -51,7 +51,12 @@ bool LoadSimConnectLibrary(const wchar_t* path, SimConnectLibrary* library) {
                         Resolve(module, "SimConnect_MapClientEventToSimEvent", &found.mapClientEventToSimEvent) &&
                         Resolve(module, "SimConnect_AddToDataDefinition", &found.addToDataDefinition) &&
                         Resolve(module, "SimConnect_RequestDataOnSimObject", &found.requestDataOnSimObject) &&
-                        Resolve(module, "SimConnect_TransmitClientEvent", &found.transmitClientEvent);
+                        Resolve(module, "SimConnect_TransmitClientEvent", &found.transmitClientEvent) &&
+                        Resolve(module, "SimConnect_RequestSystemState", &found.requestSystemState) &&
+                        Resolve(module, "SimConnect_SubscribeToSystemEvent", &found.subscribeToSystemEvent) &&
+                        Resolve(module, "SimConnect_SetDataOnSimObject", &found.setDataOnSimObject) &&
+                        Resolve(module, "SimConnect_ClearDataDefinition", &found.clearDataDefinition) &&
+                        Resolve(module, "SimConnect_GetLastSentPacketID", &found.getLastSentPacketId);
   if (!complete) {
     FreeLibrary(module);
     return false;

@@ -2,7 +2,7 @@
 
 // The simulator's client library, SimConnect.dll, as a table of the entry
 // points this program calls. The table is complete or empty: a library that
-// lacks any of the seven functions is not used at all, so a half-working
+// lacks any of the twelve functions is not used at all, so a half-working
 // connection can never be opened.
 
 #include "sim/SimConnect.h"
@@ -15,6 +15,11 @@ struct SimConnectLibrary {
   decltype(&SimConnect_AddToDataDefinition) addToDataDefinition = nullptr;
   decltype(&SimConnect_RequestDataOnSimObject) requestDataOnSimObject = nullptr;
   decltype(&SimConnect_TransmitClientEvent) transmitClientEvent = nullptr;
+  decltype(&SimConnect_RequestSystemState) requestSystemState = nullptr;
+  decltype(&SimConnect_SubscribeToSystemEvent) subscribeToSystemEvent = nullptr;
+  decltype(&SimConnect_SetDataOnSimObject) setDataOnSimObject = nullptr;
+  decltype(&SimConnect_ClearDataDefinition) clearDataDefinition = nullptr;
+  decltype(&SimConnect_GetLastSentPacketID) getLastSentPacketId = nullptr;
 
   bool Loaded() const { return open != nullptr; }
 };

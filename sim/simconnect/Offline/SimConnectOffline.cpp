@@ -34,4 +34,15 @@ SimConnectResult SimConnect_TransmitClientEvent(SimConnectHandle, SimConnectDwor
   return kNotReachable;
 }
 
+SimConnectResult SimConnect_RequestSystemState(SimConnectHandle, SimConnectDword, const char*) { return kNotReachable; }
+SimConnectResult SimConnect_SubscribeToSystemEvent(SimConnectHandle, SimConnectDword, const char*) {
+  return kNotReachable;
+}
+SimConnectResult SimConnect_SetDataOnSimObject(SimConnectHandle, SimConnectDword, SimConnectDword, SimConnectDword,
+                                               SimConnectDword, SimConnectDword, void*) {
+  return kNotReachable;
+}
+SimConnectResult SimConnect_ClearDataDefinition(SimConnectHandle, SimConnectDword) { return kNotReachable; }
+SimConnectResult SimConnect_GetLastSentPacketID(SimConnectHandle, SimConnectDword*) { return kNotReachable; }
+
 }  // extern "C"

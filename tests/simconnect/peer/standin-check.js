@@ -1,6 +1,7 @@
 // node-simconnect, an independent SimConnect client, against our simulator
 // stand-in: its events must change the aircraft, and its data definitions
-// must come back every frame laid out as defined.
+// must come back every frame laid out as defined, and its aircraft's identity
+// must read as the independent client reads the simulator's.
 // usage: node standin-check.js <path of simstandin>
 'use strict';
 const { spawn } = require('child_process');
@@ -63,6 +64,16 @@ async function main() {
   }));
   check(frames[0].every((f) => f === '111.5 123'), `request 0 brings NAV1 111.5 and bug 123 each frame: ${frames[0]}`);
   check(frames[1].every((f) => f === `${0x7700} 1`), `request 1 brings 0x7700 and master on each frame: ${frames[1]}`);
+
+  handle.requestSystemState(7, 'AircraftLoaded');
+  const loadedState = await new Promise((resolve) => handle.once('systemState', resolve));
+  check(loadedState.requestID === 7 && loadedState.dataString === 'SimObjects\\Airplanes\\Asobo_C172sp_AS1000\\aircraft.CFG',
+    `AircraftLoaded state: ${loadedState.dataString}`);
+  handle.subscribeToSystemEvent(105, 'AircraftLoaded');
+  standIn.stdin.write('aircraft pmdg737\n');
+  const loaded = await new Promise((resolve) => handle.once('eventFilename', resolve));
+  check(loaded.clientEventId === 105 && loaded.fileName === 'SimObjects\\Airplanes\\PMDG 737-800\\aircraft.cfg',
+    `AircraftLoaded event: ${loaded.fileName}`);
 
   handle.close();
   check((await nextLine('client: ')) === 'client: disconnected', 'stand-in saw the client leave');
