@@ -98,6 +98,7 @@ void FlightSimInterfaceMSFS::OnProfileData(SimConnectDword request, const unsign
     p.aircraft.title = title;
     p.titleKnown = true;
     p.aircraftChanged = true;
+    p.titleWait = 0;
     return;
   }
   if (request < p.variableBase || request - p.variableBase >= p.definedVariables || size < sizeof(double)) return;
@@ -120,6 +121,7 @@ void FlightSimInterfaceMSFS::OnAircraftMessage(const unsigned char* message, Sim
     p.aircraft.path = ReadText(message + 24, size - 24 < kSimConnectMaxPath ? size - 24 : kSimConnectMaxPath);
     p.pathKnown = true;
     p.aircraftChanged = true;
+    if (loadedEvent) p.titleWait = profile::kTitleWaitPasses;
     return;
   }
   if (kind != SIMCONNECT_RECV_ID_EXCEPTION) return;
@@ -156,6 +158,10 @@ void FlightSimInterfaceMSFS::FollowAircraft() {
   if (profiles == nullptr || !IsConnected()) return;
   ProfileRuntime& p = *profiles;
   if (!p.aircraftChanged || !p.titleKnown || !p.pathKnown) return;
+  if (p.titleWait > 0) {
+    --p.titleWait;
+    return;
+  }
   p.aircraftChanged = false;
   profile::AircraftProfile chosen;
   const profile::ProblemSink problems{TellProfileProblem, nullptr};

@@ -23,6 +23,10 @@ constexpr ClientEventId kAircraftLoadedEvent = 0x10000;
 // A profile's event names are mapped from here up, for the whole connection.
 constexpr ClientEventId kFirstProfileEvent = kClientEventCount;
 constexpr std::size_t kMaxMappedNames = 4096;
+// How long a load event waits for a changed title before the profile is
+// chosen with the title as it stands (the same aircraft loaded again keeps
+// its title): four passes, 100 ms, three frames of data.
+constexpr int kTitleWaitPasses = 4;
 // Each profile's variables get definitions (and requests) of their own,
 // alternating between two ranges, so that a block still in flight for the
 // previous profile's variables is never taken for the new one's.
@@ -33,6 +37,9 @@ struct ProfileRuntime {
   bool titleKnown = false;
   bool pathKnown = false;
   bool aircraftChanged = false;
+  // Passes left to wait for the new title after a load event: the event
+  // comes at once, the title with the next frame of data.
+  int titleWait = 0;
 
   bool active = false;
   AircraftProfile profile;

@@ -86,6 +86,11 @@ class Child:
                     return None
                 self._changed.wait(min(left, 0.1))
 
+    def errors(self):
+        """Everything written to standard error so far."""
+        self._stderr.seek(0)
+        return self._stderr.read().decode(errors="replace")
+
     def running(self):
         return self.proc.poll() is None
 
