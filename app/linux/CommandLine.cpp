@@ -27,10 +27,18 @@ constexpr const char* kUsage =
     "/usr/lib/udev/rules.d/70-vestrel-pelvar.rules (installed by the package) is in\n"
     "place and the panel is plugged in again.\n";
 
+// What Qt's X11 session management saves as the restart command, which a
+// desktop that restores the last session runs at login.
+bool IsSessionRestoreOption(const char* argument) {
+  return std::strcmp(argument, "-session") == 0 || std::strcmp(argument, "-name") == 0;
+}
+
 }  // namespace
 
 int AnswerCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
-  if (argc <= 1) return kRunTheBridge;
+  int next = 1;
+  while (next + 1 < argc && IsSessionRestoreOption(argv[next])) next += 2;
+  if (next >= argc) return kRunTheBridge;
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::fprintf(out, "vestrel-pelvar %s\n", VP_VERSION);
     return 0;
@@ -39,7 +47,7 @@ int AnswerCommandLine(int argc, const char* const* argv, std::FILE* out, std::FI
     std::fputs(kUsage, out);
     return 0;
   }
-  const bool firstUnderstood = std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0;
-  std::fprintf(err, "vestrel-pelvar: unexpected argument '%s'\n\n%s", argv[firstUnderstood ? 2 : 1], kUsage);
+  const bool answerFirst = next == 1 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0);
+  std::fprintf(err, "vestrel-pelvar: unexpected argument '%s'\n\n%s", argv[answerFirst ? 2 : next], kUsage);
   return 2;
 }

@@ -2,6 +2,7 @@
 // Qt event loop until "Quit".
 
 #include <QApplication>
+#include <QSessionManager>
 #include <memory>
 #include <thread>
 
@@ -42,6 +43,12 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, qtArgv);
   // Closing the About box must not end a program that has no other window.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The autostart entry starts the bridge at login; a copy restored from the
+  // last session as well would only find the lock. Qt hands the hint over at
+  // the end of each save, whichever of the two requests that save makes.
+  const auto restartNever = [](QSessionManager& manager) { manager.setRestartHint(QSessionManager::RestartNever); };
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, restartNever);
+  QObject::connect(&app, &QGuiApplication::saveStateRequest, restartNever);
 
   TrayStateRelay relay(TrayStandby);
   std::unique_ptr<TrayController> tray;

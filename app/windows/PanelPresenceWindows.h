@@ -4,8 +4,9 @@
 // any device or doing any device I/O: the presence source of the Windows shell.
 // - A device-interface notification for the HID class (CM_Register_Notification,
 //   registered before the first listing) only sets a flag, on a pool thread.
-// - The interface list is read at start, again as soon as the flag was set,
-//   and at most once a second as a sweep for anything the notification missed.
+// - The interface list is read at start, again in the look after the flag was
+//   set, and otherwise once a second as a sweep for anything the notification
+//   missed: at least once a second, more often while interfaces come and go.
 // - Where the list cannot be read at start (Wine 8, whose list function is a
 //   stub that ends the process and whose size call fails first), the answer
 //   is "cannot tell" for the whole run, and the supervisor polls as before.

@@ -11,6 +11,7 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import tempfile
 import threading
@@ -28,6 +29,13 @@ def wait_until(condition, seconds=WAIT, step=0.05):
         if result or time.monotonic() >= deadline:
             return result
         time.sleep(step)
+
+
+def closed_port():
+    """A loopback port that nothing listens on, for now."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
 
 
 def write_simconnect_cfg(folder, port):

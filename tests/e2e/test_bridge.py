@@ -10,7 +10,7 @@ import subprocess
 import time
 
 import pytest
-from processes import wait_until, write_simconnect_cfg
+from processes import closed_port, wait_until, write_simconnect_cfg
 
 CATALOGUE_MAPPED = 104  # every named client event of the bridge's catalogue
 MSFS_LOST = "Connection to MSFS lost"
@@ -108,13 +108,17 @@ def test_controls(rig):
     # One bridge per user: a second one leaves at once with exit code 1.
     assert rig.start_bridge("second bridge").wait_exit() == 1
     assert rig.bridge.running()
-    # The command line is answered without the lock the running bridge holds;
-    # anything but --version and --help (Qt's options too) is refused.
+    # The command line is answered without the lock the running bridge holds.
+    # A restored desktop session's -session and -name go on to the lock;
+    # anything else but --version and --help (Qt's other options too) is refused.
     version = re.search(r"project\(VestrelPelvar VERSION (\S+)", open(os.environ["VP_SOURCE_DIR"] + "/CMakeLists.txt").read())
     env = dict(os.environ, **{k: v for k, v in rig.bridge_env().items() if v is not None})
     for args, code, out, err in ((["--version"], 0, "vestrel-pelvar %s\n" % version.group(1), ""),
                                  (["--help"], 0, "VESTREL_PELVAR_PANEL_POLL=always", ""),
-                                 (["-platform", "xcb"], 2, "", "unexpected argument '-platform'\n\nUsage:")):
+                                 (["-platform", "xcb"], 2, "", "unexpected argument '-platform'\n\nUsage:"),
+                                 (["-session", "1234_5678", "-name", "vestrel-pelvar"], 1, "", ""),
+                                 (["-name", "vestrel-pelvar", "-platform", "xcb"], 2, "", "argument '-platform'"),
+                                 (["-session"], 2, "", "unexpected argument '-session'\n")):
         answer = subprocess.run([os.environ["VP_BRIDGE"]] + args, env=env, capture_output=True, text=True, timeout=10)
         assert (answer.returncode, out in answer.stdout, err in answer.stderr) == (code, True, True), answer
         assert answer.stdout == "" or answer.stderr == "", answer
@@ -170,3 +174,22 @@ def test_panel_lost(rig):
               "111.50"))
     assert (rig.bridge.lines.count(DORVIK_LOST), rig.bridge.lines.count(MSFS_LOST)) == (1, 0), "one line per loss"
     assert rig.bridge.running()
+
+
+def test_simulator_started_later(folder, start):
+    """The bridge restored with the desktop session, before the simulator:
+    once the simulator listens, the bridge's next try (every 500 ms) connects."""
+    rig = Rig(folder, start)
+    rig.start_panel()
+    port = closed_port()
+    write_simconnect_cfg(folder, port)
+    # Its standard error among its output lines: the stand-in starts once the
+    # bridge has told the empty port, so the bridge's next try is the one timed.
+    rig.bridge = rig.start("bridge", ["sh", "-c", 'exec "$0" "$@" 2>&1', os.environ["VP_BRIDGE"], "-session",
+                                      "1234_5678"], cwd=folder, env=rig.bridge_env())
+    assert rig.bridge.wait_for("No simulator at 127.0.0.1:%d: " % port), "the restored bridge did not try the simulator"
+    rig.start_standin(port)
+    listening = time.monotonic()
+    assert rig.standin.wait_for('client: connected "Request Data"'), "the bridge did not connect"
+    waited = time.monotonic() - listening
+    assert waited < 1.0, "the bridge connected %.1f s after the simulator started listening" % waited

@@ -7,23 +7,16 @@ the other."""
 
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import time
 
 import pytest
-from processes import write_simconnect_cfg
+from processes import closed_port, write_simconnect_cfg
 
 TREE = os.path.join(os.environ["VP_SOURCE_DIR"], "tools", "syntheticsysfs", "sysfs_tree.py")
 PROBE_LINE = ("Dorvik panel found at /dev/hidraw2 but it cannot be opened: No such file or directory. "
               "Install the udev rule")
-
-
-def closed_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def hid_open_times(folder):

@@ -7,16 +7,18 @@
       unpacks the release zip into a folder in FOLDER that is named outside
       the ANSI code page, and starts its vestrel-pelvar.exe, with no
       SimConnect.dll beside it, against a stand-in of its own that only the
-      SimConnect.cfg beside the exe names. The SimConnect.dll LIBRARY lies in
-      the folder the program starts from and in one on PATH, where it must not
-      be loaded. The stand-in's log must show the session, the whole
-      catalogue, both data definitions and both data requests. Prints how soon
-      they came.
+      SimConnect.cfg beside the exe names. That file first names an empty
+      port: the program's wait line must name the file by its real path. The
+      SimConnect.dll LIBRARY lies in the folder the program starts from and in
+      one on PATH, where it must not be loaded. The stand-in's log must show
+      the session, the whole catalogue, both data definitions and both data
+      requests. Prints how soon they came.
 """
 import os
 import queue
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import threading
@@ -66,8 +68,8 @@ def stop(folder):
 class Lines:
     """A process's output lines as they come, each with the time it was read."""
 
-    def __init__(self, stream):
-        self.queue, self.seen = queue.Queue(), []
+    def __init__(self, stream, who):
+        self.queue, self.seen, self.who = queue.Queue(), [], who
         threading.Thread(target=lambda: [self.queue.put((time.monotonic(), line.rstrip("\n"))) for line in stream],
                          daemon=True).start()
 
@@ -81,7 +83,7 @@ class Lines:
             self.seen.append(line)
             if line.startswith(text):
                 return at, line
-        sys.exit("the stand-in never logged %r; it logged:\n  %s" % (text, "\n  ".join(self.seen)))
+        sys.exit("%s never logged %r; it logged:\n  %s" % (self.who, text, "\n  ".join(self.seen)))
 
 
 def release(zip_path, folder, standin, wine, library):
@@ -105,20 +107,28 @@ def release(zip_path, folder, standin, wine, library):
     server = subprocess.Popen([standin, "--port", "0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     bridge = None
     try:
-        log = Lines(server.stdout)
-        write_config(unpacked, port_of(log.wait_for("listening on ")[1]))  # beside the exe; not where it starts
-        started = time.monotonic()
+        log = Lines(server.stdout, "the stand-in")
+        with socket.socket() as empty:
+            empty.bind(("127.0.0.1", 0))
+            empty_port = empty.getsockname()[1]
+        write_config(unpacked, empty_port)  # beside the exe; not where it starts
         bridge = subprocess.Popen([wine, os.path.join(unpacked, "vestrel-pelvar.exe")], cwd=folder, env=environment,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                  encoding="utf-8", errors="replace")
+        told = Lines(bridge.stderr, "the bridge").wait_for("No simulator at 127.0.0.1:%d: " % empty_port)[1]
+        cfg = "Z:" + os.path.join(unpacked, "SimConnect.cfg").replace("/", "\\")
+        assert told.endswith("(address from %s)" % cfg), "the wait line names the wrong file: " + told
+        write_config(unpacked, port_of(log.wait_for("listening on ")[1]))
+        started = time.monotonic()
         opened, _ = log.wait_for('client: connected "Request Data"')
         requested = max(log.wait_for(request)[0] for request in REQUESTS)
         server.stdin.write("state\n")
         server.stdin.flush()
         state = dict(item.split("=", 1) for item in log.wait_for("state ")[1].split()[1:])
         assert state["clients"] == "1" and int(state["mapped"]) == CATALOGUE_MAPPED, state
-        print("release bridge under Wine: session open %.0f ms after start; %s events mapped, definitions of 7 and 9 "
-              "variables and both data requests in %.0f ms" % (1000 * (opened - started), state["mapped"],
-                                                             1000 * (requested - started)))
+        print("release bridge under Wine: session open %.0f ms after its SimConnect.cfg named the stand-in; %s events "
+              "mapped, definitions of 7 and 9 variables and both data requests in %.0f ms" % (
+                  1000 * (opened - started), state["mapped"], 1000 * (requested - started)))
     finally:
         for process in (bridge, server):
             if process is not None:

@@ -100,10 +100,12 @@ SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, s
           return SimConnectServer{};
         }
         // "./SimConnect.cfg" says nothing to someone reading a service's log.
+        // UTF-8 in and out, said so: mingw's library reads a plain string byte
+        // by byte but writes UTF-8, which would encode a non-ASCII folder twice.
         if (source != nullptr) {
           std::error_code ignored;
-          const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-          *source = absolute.empty() ? path : absolute.lexically_normal().string();
+          const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), ignored);
+          *source = absolute.empty() ? path : absolute.lexically_normal().u8string();
         }
         return server;
       }
