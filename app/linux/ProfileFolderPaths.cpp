@@ -1,22 +1,14 @@
 #include "app/linux/ProfileFolderPaths.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
+
+#include "sim/simconnect/Net/ConfigLookup.h"
 
 namespace {
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
-}
-
-std::string ProgramFolder() {
-  char path[4096];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return "";
-  const std::string program(path, static_cast<std::size_t>(length));
-  return program.substr(0, program.find_last_of('/'));
 }
 
 }  // namespace
@@ -32,7 +24,7 @@ std::vector<std::string> LinuxProfileFolders() {
   if (!config.empty()) folders.push_back(config + "/vestrel-pelvar/aircraft");
   std::string shipped = Environment("VESTREL_PELVAR_SHIPPED_PROFILES");
   if (shipped.empty()) {
-    const std::string program = ProgramFolder();
+    const std::string program = ExecutableFolder();
     if (!program.empty()) shipped = program + "/../share/vestrel-pelvar/aircraft";
   }
   if (!shipped.empty()) folders.push_back(shipped);

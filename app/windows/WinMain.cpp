@@ -8,11 +8,13 @@
 #include "app/windows/MainWindow.h"
 #include "app/windows/MessageLoop.h"
 #include "app/windows/PanelPresenceWindows.h"
+#include "app/windows/ProfileFoldersWindows.h"
 #include "app/windows/Resource.h"
 #include "app/windows/ShellState.h"
 #include "app/windows/SingleInstanceLock.h"
 #include "app/windows/SupervisorStart.h"
 #include "app/windows/TrayIcon.h"
+#include "sim/profile/ProfileLibrary.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   HANDLE instanceLock = nullptr;
@@ -31,6 +33,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   CreateTrayIcon(mainWindow);
   UpdateWindow(mainWindow);
   // hid_open only when the HID interface list names the panel, or cannot tell.
+  profile::ProfileFolders() = WindowsProfileFolders();
   panelPresence = LookForPanelInHidInterfaceList;
   StartSupervisorThread();
 
