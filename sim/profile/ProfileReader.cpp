@@ -430,6 +430,105 @@ bool Reader::AddVariable(const toml::node& node, const std::string& name, const 
   return true;
 }
 
+// toml++ 3.3 asks of every non-ASCII character where whitespace may stand
+// whether it is whitespace, and for hundreds of code points (accented
+// letters among them) that check runs into undefined behaviour. So the
+// parser never sees one: each distinct non-ASCII character of the file is
+// swapped for a private-use character of its own (all of which the check
+// answers safely), and the text read back is swapped back. Malformed UTF-8
+// is left as it is, for the parser to refuse.
+class CharacterSwap {
+ public:
+  // False when the file holds more distinct characters than there are
+  // private-use ones to stand in for them.
+  bool Hide(std::string_view text, std::string* hidden) {
+    hidden->clear();
+    hidden->reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+      char32_t c;
+      const std::size_t length = Decode(text, at, &c);
+      if (length == 0) {
+        hidden->push_back(text[at++]);
+        continue;
+      }
+      at += length;
+      if (c < 0x80) {
+        hidden->push_back(static_cast<char>(c));
+        continue;
+      }
+      std::size_t slot = 0;
+      while (slot < originals_.size() && originals_[slot] != c) ++slot;
+      if (slot == originals_.size()) {
+        if (slot == kStandIns) return false;
+        originals_.push_back(c);
+      }
+      Encode(kFirstStandIn + static_cast<char32_t>(slot), hidden);
+    }
+    return true;
+  }
+
+  std::string Restore(std::string_view text) const {
+    std::string restored;
+    for (std::size_t at = 0; at < text.size();) {
+      char32_t c;
+      const std::size_t length = Decode(text, at, &c);
+      if (length == 0) {
+        restored.push_back(text[at++]);
+        continue;
+      }
+      at += length;
+      const bool standIn = c >= kFirstStandIn && c - kFirstStandIn < originals_.size();
+      Encode(standIn ? originals_[c - kFirstStandIn] : c, &restored);
+    }
+    return restored;
+  }
+
+ private:
+  static constexpr char32_t kFirstStandIn = 0xE000;  // the Private Use Area
+  static constexpr std::size_t kStandIns = 0xF900 - 0xE000;
+
+  // Length of the well-formed UTF-8 sequence at `at`, or 0.
+  static std::size_t Decode(std::string_view text, std::size_t at, char32_t* c) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) {
+      *c = lead;
+      return 1;
+    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || at + length > text.size()) return 0;
+    char32_t value = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+      if ((byte(at + i) & 0xC0) != 0x80) return 0;
+      value = value << 6 | (byte(at + i) & 0x3F);
+    }
+    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    *c = value;
+    return length;
+  }
+
+  static void Encode(char32_t c, std::string* out) {
+    if (c < 0x80) {
+      out->push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out->push_back(static_cast<char>(0xC0 | c >> 6));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out->push_back(static_cast<char>(0xE0 | c >> 12));
+      out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out->push_back(static_cast<char>(0xF0 | c >> 18));
+      out->push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+
+  std::vector<char32_t> originals_;
+};
+
 // The file's name without its folder and extension, for a profile that does
 // not name itself.
 std::string FileStem(const std::string& file) {
@@ -444,17 +543,38 @@ std::string FileStem(const std::string& file) {
 bool ReadProfile(std::string_view text, const std::string& file, AircraftProfile* profile, std::string* problem) {
   *profile = AircraftProfile{};
   profile->file = file;
-  toml::parse_result parsed = toml::parse(text, std::string_view(file));
+  CharacterSwap swap;
+  std::string hidden;
+  if (!swap.Hide(text, &hidden)) {
+    *problem = file + ":1:1: more different characters than a profile can hold";
+    return false;
+  }
+  toml::parse_result parsed = toml::parse(hidden, std::string_view(file));
   if (!parsed) {
     const toml::parse_error& error = parsed.error();
     char position[48];
     std::snprintf(position, sizeof position, ":%u:%u: ", static_cast<unsigned>(error.source().begin.line),
                   static_cast<unsigned>(error.source().begin.column));
-    *problem = file + position + std::string(error.description());
+    *problem = file + position + swap.Restore(error.description());
+    // One line per mistake: toml++ sometimes explains over several.
+    std::replace_if(
+        problem->begin(), problem->end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return false;
   }
   Reader reader(file, profile, problem);
-  if (!reader.Read(parsed.table())) return false;
+  const bool read = reader.Read(parsed.table());
+  if (!read) {
+    *problem = swap.Restore(*problem);
+    return false;
+  }
+  profile->name = swap.Restore(profile->name);
+  for (std::string& pattern : profile->titlePatterns) pattern = swap.Restore(pattern);
+  for (std::string& pattern : profile->pathPatterns) pattern = swap.Restore(pattern);
+  for (std::string& event : profile->events) event = swap.Restore(event);
+  for (ProfileVariable& variable : profile->variables) {
+    variable.name = swap.Restore(variable.name);
+    variable.unit = swap.Restore(variable.unit);
+  }
   if (profile->name.empty()) profile->name = FileStem(file);
   return true;
 }

@@ -26,6 +26,9 @@ const BadFile kBadFiles[] = {
     {"[match]\ntitle = [\"*A320*\"\n", "a32nx.toml:2:19: Error while parsing array: encountered end-of-file"},
     {"name = \"X\"\n", "a32nx.toml:1:1: the profile matches no aircraft: add [match] with title = [\"...\"] or path = [\"...\"]"},
     {"[match]\ntitle = \"\"\n", "a32nx.toml:2:9: an empty pattern matches nothing; use \"*\" for any"},
+    // toml++ must not be asked whether é is whitespace, and names it as written
+    {"[match]\ntitle = \"*\" é\n",
+     "a32nx.toml:2:13: Error while parsing key-value pair: expected a comment or whitespace, saw '\xC3\xA9'"},
     {"[match]\ntitel = \"*\"\n", "a32nx.toml:2:1: unknown match key \"titel\"; did you mean \"title\"?"},
     {"[macth]\ntitle = \"*\"\n", "a32nx.toml:1:2: unknown key \"macth\"; did you mean \"match\"?"},
     {"[controls]\nheading_outer_incc = { event = \"A32NX.FCU_HDG_INC\" }\n",
@@ -80,7 +83,7 @@ TEST(ProfileReaderTest, EveryMistakeIsRefusedWholeWithItsLineColumnAndFix) {
 TEST(ProfileReaderTest, EveryActionFormReadsAsWritten) {
   const char* text = R"(name = "FlyByWire A32NX"
 [match]
-title = ["FlyByWire A320*", "*A32NX*"]
+title = ["FlyByWire A320*", "*A32NX*", "*Zürich*"]
 path = "*flybywire-aircraft-a320-neo*"
 [controls]
 heading_outer_inc = { event = "A32NX.FCU_HDG_INC", repeat = 10 }
@@ -98,7 +101,7 @@ altitude_hold = { var = "AUTOPILOT ALTITUDE LOCK", unit = "Bool" }
   std::string problem;
   ASSERT_TRUE(profile::ReadProfile(text, "a32nx.toml", &p, &problem)) << problem;
   EXPECT_EQ(p.name, "FlyByWire A32NX");
-  EXPECT_EQ(p.titlePatterns, (std::vector<std::string>{"FlyByWire A320*", "*A32NX*"}));
+  EXPECT_EQ(p.titlePatterns, (std::vector<std::string>{"FlyByWire A320*", "*A32NX*", "*Zürich*"}));
   EXPECT_EQ(p.pathPatterns, (std::vector<std::string>{"*flybywire-aircraft-a320-neo*"}));
   // One name, one event: the heading knob's two functions share it.
   EXPECT_EQ(p.events, (std::vector<std::string>{"A32NX.FCU_HDG_INC", "#70024", "#0x1116E"}));
