@@ -1,9 +1,11 @@
 #include "app/linux/SysfsPanelListing.h"
 
 #include <dirent.h>
+#include <time.h>
 
 #include <cstring>
 
+#include "app/linux/HidrawAnnouncements.h"
 #include "app/linux/HidrawIdentity.h"
 
 namespace {
@@ -67,7 +69,23 @@ PanelListing LookForPanelIn(const char* classFolder, HidrawNodeMemory& memory) {
   return listed ? PanelListing::kListed : PanelListing::kNotListed;
 }
 
+PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch, long long nowMs) {
+  // A start that cannot subscribe still lists, and then sweeps.
+  const bool announced = watch.started && watch.announcements >= 0 &&
+                         ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged;
+  if (watch.started && !announced && nowMs - watch.listedAtMs < kHidrawSweepMs) return watch.latest;
+  watch.started = true;
+  watch.latest = LookForPanelIn(classFolder, watch.memory);
+  watch.listedAtMs = nowMs;
+  return watch.latest;
+}
+
 PanelListing LookForPanelInSysfs() {
-  static HidrawNodeMemory memory{};
-  return LookForPanelIn("/sys/class/hidraw", memory);
+  // Zero-initialised before any code runs; subscribed before the first
+  // listing, so that no arrival falls between the two.
+  static HidrawWatch watch{};
+  if (!watch.started) watch.announcements = OpenHidrawAnnouncements();
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return WatchForPanelIn("/sys/class/hidraw", watch, now.tv_sec * 1000LL + now.tv_nsec / 1000000);
 }
