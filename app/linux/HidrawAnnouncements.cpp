@@ -51,11 +51,14 @@ int OpenHidrawAnnouncements() {
 
 HidrawNews ReceiveHidrawAnnouncements(int socket) {
   ReceiveBuffers& buffers = Buffers();
-  for (unsigned index = 0; index < kMessagesPerReceive; ++index) {
-    buffers.parts[index] = {buffers.bytes[index], kMessageBytes};
-    buffers.headers[index] = {};
-    buffers.headers[index].msg_hdr.msg_iov = &buffers.parts[index];
-    buffers.headers[index].msg_hdr.msg_iovlen = 1;
+  // Set up once: a receive writes only the lengths and flags, so a pass that
+  // finds nothing touches no more of them than the kernel reads.
+  if (buffers.headers[0].msg_hdr.msg_iov == nullptr) {
+    for (unsigned index = 0; index < kMessagesPerReceive; ++index) {
+      buffers.parts[index] = {buffers.bytes[index], kMessageBytes};
+      buffers.headers[index].msg_hdr.msg_iov = &buffers.parts[index];
+      buffers.headers[index].msg_hdr.msg_iovlen = 1;
+    }
   }
   const int received = recvmmsg(socket, buffers.headers, kMessagesPerReceive, MSG_DONTWAIT, nullptr);
   // The socket's queue overflowed: whatever was dropped may have been the panel.
