@@ -1,7 +1,6 @@
 #include "app/linux/SysfsPanelListing.h"
 
 #include <dirent.h>
-#include <time.h>
 
 #include <cstring>
 
@@ -69,14 +68,14 @@ PanelListing LookForPanelIn(const char* classFolder, HidrawNodeMemory& memory) {
   return listed ? PanelListing::kListed : PanelListing::kNotListed;
 }
 
-PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch, long long nowMs) {
+PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch) {
   // A start that cannot subscribe still lists, and then sweeps.
   const bool announced = watch.started && watch.announcements >= 0 &&
                          ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged;
-  if (watch.started && !announced && nowMs - watch.listedAtMs < kHidrawSweepMs) return watch.latest;
+  if (watch.started && !announced && ++watch.looksSinceListing < kHidrawSweepLooks) return watch.latest;
   watch.started = true;
   watch.latest = LookForPanelIn(classFolder, watch.memory);
-  watch.listedAtMs = nowMs;
+  watch.looksSinceListing = 0;
   return watch.latest;
 }
 
@@ -85,7 +84,5 @@ PanelListing LookForPanelInSysfs() {
   // listing, so that no arrival falls between the two.
   static HidrawWatch watch{};
   if (!watch.started) watch.announcements = OpenHidrawAnnouncements();
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return WatchForPanelIn("/sys/class/hidraw", watch, now.tv_sec * 1000LL + now.tv_nsec / 1000000);
+  return WatchForPanelIn("/sys/class/hidraw", watch);
 }

@@ -26,23 +26,24 @@ struct HidrawNodeMemory {
 // One look over `classFolder`; a folder that cannot be read cannot tell.
 PanelListing LookForPanelIn(const char* classFolder, HidrawNodeMemory& memory);
 
-constexpr long long kHidrawSweepMs = 1000;
+// The supervisor looks once a pass (25 ms) while the panel is not open, so
+// the sweep is counted in looks, and no clock is read.
+constexpr int kHidrawSweepLooks = 40;
 
-// The folder is read at start, in the pass after the kernel announces a
-// hidraw node, and at least every kHidrawSweepMs for the systems where no
+// The folder is read at start, in the look after the kernel announces a
+// hidraw node, and every kHidrawSweepLooks for the systems where no
 // announcement arrives; in between, the latest listing stands. Plain data,
 // zero-initialised, `announcements` set before the first look.
 struct HidrawWatch {
   int announcements;  // from OpenHidrawAnnouncements, or -1
   bool started;       // the folder was read once
   PanelListing latest;
-  long long listedAtMs;  // when, on the monotonic clock
+  int looksSinceListing;
   HidrawNodeMemory memory;
 };
 
-// One look at `nowMs`; the first reads the folder, later ones when announced
-// or swept.
-PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch, long long nowMs);
+// One look; the first reads the folder, later ones when announced or swept.
+PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch);
 
 // The shell's presence source: /sys/class/hidraw and the kernel's announcements.
 PanelListing LookForPanelInSysfs();
