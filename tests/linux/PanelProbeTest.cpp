@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/linux/HidrawAnnouncements.h"
 #include "app/linux/PanelAccessProbe.h"
@@ -91,7 +92,7 @@ TEST(PanelListing, FollowsNodesByNameAndInodeAndReadsEachNewOneOnce) {
 // socket where this machine lets a process send there, straight to the reader
 // where it does not. The panel's node is made without one, so only a listing
 // read again finds it.
-TEST(PanelListing, ReadsTheFolderAgainInThePassAfterAHidrawNodeIsAnnouncedAndEverySecond) {
+TEST(PanelListing, ReadsTheFolderAgainInTheLookAfterAHidrawNodeIsAnnouncedAndEverySecond) {
   using namespace std::string_literals;
   const std::string hidDevice = "/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:04D8:E6D6.0007";
   const struct {
@@ -134,17 +135,30 @@ TEST(PanelListing, ReadsTheFolderAgainInThePassAfterAHidrawNodeIsAnnouncedAndEve
     listener.nl_groups = 0;  // to that socket alone, never to every listener on the machine
     if (sender >= 0 && sendto(sender, row.message.data(), row.message.size(), 0,
                               reinterpret_cast<const sockaddr*>(&listener), sizeof listener) >= 0) {
-      EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch) == PanelListing::kListed, row.readsAgain);  // look 1
+      EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch) == PanelListing::kListed, row.readsAgain);
     } else {
       EXPECT_EQ(AnnouncesHidrawNode(row.message.data(), row.message.size()), row.readsAgain);
-      WatchForPanelIn(sys.c_str(), watch);
     }
-    for (int look = 2; look < 39; ++look) WatchForPanelIn(sys.c_str(), watch);
-    EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch) == PanelListing::kListed, row.readsAgain);  // look 39
-    EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch), PanelListing::kListed);  // look 40: the sweep, a second on
     close(watch.announcements);
   }
   if (sender >= 0) close(sender);
+
+  // Where no announcement arrives, every 40th look (a second) reads the
+  // folder, and no look in between: plugged in at look 1, out at look 41.
+  HidrawWatch silent{};
+  silent.announcements = -1;
+  std::filesystem::remove_all(sys + "/hidraw3");
+  std::vector<int> listed, expected;
+  for (int look = 0; look <= 81; ++look) {
+    if (look == 41) std::filesystem::remove_all(sys + "/hidraw3");
+    if (WatchForPanelIn(sys.c_str(), silent) == PanelListing::kListed) listed.push_back(look);
+    if (look >= 40 && look < 80) expected.push_back(look);
+    if (look == 0) {
+      std::filesystem::create_directories(sys + "/hidraw3/device");
+      root.Write("class/hidraw3/device/uevent", "HID_ID=0003:000004D8:0000E6D6\n");
+    }
+  }
+  EXPECT_EQ(listed, expected);
 }
 
 }  // namespace
