@@ -48,7 +48,8 @@ fi
 stage "waiting for the panel on synthetic machines"
 if [[ -x $bin/vestrel-pelvar ]]; then
   python3 bench/waiting_bench.py --bridge "$bin/vestrel-pelvar" --magic-shim "$PWD/build-bench/lib/libvp_SysfsMagic.so" \
-    --counter-shim "$PWD/build-bench/lib/libvp_HidOpenCounter.so" --seconds "${VP_BENCH_WAITING_SECONDS:-15}" \
+    --counter-shim "$PWD/build-bench/lib/libvp_HidOpenCounter.so" --shim "$shim" \
+    --seconds "${VP_BENCH_WAITING_SECONDS:-15}" --rounds "${VP_BENCH_WAITING_ROUNDS:-4}" \
     --out "$out/waiting.md" --json "$out/waiting.json"
   report_args+=(--waiting "$out/waiting.md")
 fi

@@ -13,7 +13,7 @@ bool PanelOpenSchedule::Due(PanelListing listing) {
     --burstPassesLeft;
     due = true;
   } else if (listed && passesSinceTry >= backoffPasses) {
-    backoffPasses = std::min(2 * backoffPasses, kSafetyNetPasses);
+    backoffPasses = std::min(2 * backoffPasses, kLongestBackoffPasses);
     due = true;
   }
   if (due) passesSinceTry = 0;

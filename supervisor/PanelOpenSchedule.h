@@ -7,14 +7,18 @@
 //   panel was lost, on every pass for 2 s;
 // - while it then stays listed and unopened (udev has not granted access yet,
 //   another program holds it), every 1 s, doubling up to every 5 s;
-// - whatever the listing says, at least every 5 s, so that a listing that is
-//   wrong on some system delays the panel and never keeps it shut.
+// - whatever the listing says, at least once a minute, so that a listing that
+//   is wrong on some system delays the panel and never keeps it shut. hidapi
+//   finds devices through the very folder (Linux) or list (Windows) that the
+//   listing reads, so this net guards only against a fault of the listing;
+//   walking every HID device costs milliseconds, too much every few seconds.
 
 #include "supervisor/PanelPresence.h"
 
 constexpr int kOpenBurstPasses = 80;
 constexpr int kFirstBackoffPasses = 40;
-constexpr int kSafetyNetPasses = 200;
+constexpr int kLongestBackoffPasses = 200;
+constexpr int kSafetyNetPasses = 2400;
 
 // Plain data: the supervisor is never joined, so nothing it holds may be
 // destroyed at exit.

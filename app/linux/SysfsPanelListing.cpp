@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/linux/HidrawAnnouncements.h"
 #include "app/linux/HidrawIdentity.h"
 
 namespace {
@@ -67,7 +68,21 @@ PanelListing LookForPanelIn(const char* classFolder, HidrawNodeMemory& memory) {
   return listed ? PanelListing::kListed : PanelListing::kNotListed;
 }
 
+PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch) {
+  // A start that cannot subscribe still lists, and then sweeps.
+  const bool announced = watch.started && watch.announcements >= 0 &&
+                         ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged;
+  if (watch.started && !announced && ++watch.looksSinceListing < kHidrawSweepLooks) return watch.latest;
+  watch.started = true;
+  watch.latest = LookForPanelIn(classFolder, watch.memory);
+  watch.looksSinceListing = 0;
+  return watch.latest;
+}
+
 PanelListing LookForPanelInSysfs() {
-  static HidrawNodeMemory memory{};
-  return LookForPanelIn("/sys/class/hidraw", memory);
+  // Zero-initialised before any code runs; subscribed before the first
+  // listing, so that no arrival falls between the two.
+  static HidrawWatch watch{};
+  if (!watch.started) watch.announcements = OpenHidrawAnnouncements();
+  return WatchForPanelIn("/sys/class/hidraw", watch);
 }

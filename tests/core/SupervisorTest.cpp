@@ -238,8 +238,8 @@ TEST_F(SupervisorTest, APanelThatCannotBeMadeNonBlockingIsClosedAndOpenedAgainNe
 }
 
 // While the panel is away, hid_open (a walk over every HID device) runs only
-// when the system's listing shows the panel or cannot tell, or as the 5 s
-// safety net; passes are numbered from 1.
+// when the system's listing shows the panel or cannot tell, or as the
+// one-minute safety net; passes are numbered from 1.
 PanelListing listing = PanelListing::kCannotTell;
 PanelListing Listing() { return listing; }
 
@@ -256,11 +256,13 @@ std::vector<int> PassesThatTryToOpen(int passes, PanelListing (*listingOnPass)(i
   return tries;
 }
 
-std::vector<int> Range(int first, int last) {
+std::vector<int> Every(int step, int first, int last) {
   std::vector<int> passes;
-  for (int pass = first; pass <= last; ++pass) passes.push_back(pass);
+  for (int pass = first; pass <= last; pass += step) passes.push_back(pass);
   return passes;
 }
+
+std::vector<int> Range(int first, int last) { return Every(1, first, last); }
 
 std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -269,6 +271,7 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
 
 TEST_F(SupervisorTest, HidOpenRunsOnlyWhenTheListingShowsThePanelOrCannotTell) {
   constexpr auto kListed = PanelListing::kListed, kNotListed = PanelListing::kNotListed;
+  constexpr int kPasses = 5000;  // two minutes and five seconds
   panelPresence = Listing;
   const struct {
     const char* situation;
@@ -276,25 +279,25 @@ TEST_F(SupervisorTest, HidOpenRunsOnlyWhenTheListingShowsThePanelOrCannotTell) {
     int pluggedFrom;
     std::vector<int> tries;
   } cases[] = {
-      {"absent: only the safety net", [](int) { return kNotListed; }, 0, {200, 400, 600}},
-      {"cannot tell: every pass", [](int) { return PanelListing::kCannotTell; }, 0, Range(1, 600)},
-      {"plugged in at pass 300: opens in that pass",
-       [](int p) { return p < 300 ? kNotListed : kListed; },
-       300,
-       {200, 300}},
+      {"absent: only the safety net, once a minute", [](int) { return kNotListed; }, 0, {2400, 4800}},
+      {"cannot tell: every pass", [](int) { return PanelListing::kCannotTell; }, 0, Range(1, kPasses)},
+      {"plugged in at pass 3000: opens in that pass",
+       [](int p) { return p < 3000 ? kNotListed : kListed; },
+       3000,
+       {2400, 3000}},
       // 2 s of every pass, then 1 s, 2 s, 4 s, and every 5 s from there.
-      {"listed and unopenable: backs off", [](int) { return kListed; }, 0,
-       Range(1, 80) + std::vector<int>{120, 200, 360, 560}},
+      {"listed and unopenable: backs off to 5 s", [](int) { return kListed; }, 0,
+       Range(1, 80) + std::vector<int>{120, 200} + Every(200, 360, kPasses)},
       {"listed again after going away: every pass anew",
        [](int p) { return p > 100 && p < 110 ? kNotListed : kListed; }, 0,
-       Range(1, 80) + Range(110, 189) + std::vector<int>{229, 309, 469}},
-      {"a listing that never shows it: the safety net opens it", [](int) { return kNotListed; }, 1, {200}},
+       Range(1, 80) + Range(110, 189) + std::vector<int>{229, 309} + Every(200, 469, kPasses)},
+      {"a listing that never shows it: the safety net opens it", [](int) { return kNotListed; }, 1, {2400}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.situation);
     ResetBridgeState();
     panelPresence = Listing;
-    EXPECT_EQ(PassesThatTryToOpen(600, c.listingOnPass, c.pluggedFrom), c.tries);
+    EXPECT_EQ(PassesThatTryToOpen(kPasses, c.listingOnPass, c.pluggedFrom), c.tries);
     EXPECT_EQ(deviceOpen, c.pluggedFrom != 0);
   }
 }

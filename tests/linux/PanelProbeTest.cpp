@@ -2,11 +2,16 @@
 // will not open.
 
 #include <gtest/gtest.h>
+#include <linux/netlink.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "app/linux/HidrawAnnouncements.h"
 #include "app/linux/PanelAccessProbe.h"
 #include "app/linux/SysfsPanelListing.h"
 #include "tests/support/TempFolder.h"
@@ -80,6 +85,80 @@ TEST(PanelListing, FollowsNodesByNameAndInodeAndReadsEachNewOneOnce) {
     step.change();
     EXPECT_EQ(LookForPanelIn(sys.c_str(), memory), step.expected);
   }
+}
+
+// Announcements as the kernel sends them, header and fields each ending in a
+// NUL (paths shortened), handed to the listing's own socket by a second
+// socket where this machine lets a process send there, straight to the reader
+// where it does not. The panel's node is made without one, so only a listing
+// read again finds it.
+TEST(PanelListing, ReadsTheFolderAgainInTheLookAfterAHidrawNodeIsAnnouncedAndEverySecond) {
+  using namespace std::string_literals;
+  const std::string hidDevice = "/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:04D8:E6D6.0007";
+  const struct {
+    const char* announcement;
+    std::string message;
+    bool readsAgain;
+  } rows[] = {
+      {"a hidraw node added",
+       "add@" + hidDevice + "/hidraw/hidraw3\0ACTION=add\0DEVPATH=" + hidDevice +
+           "/hidraw/hidraw3\0SUBSYSTEM=hidraw\0MAJOR=241\0MINOR=3\0DEVNAME=hidraw3\0SEQNUM=4711\0"s,
+       true},
+      {"a hidraw node removed",
+       "remove@" + hidDevice + "/hidraw/hidraw3\0ACTION=remove\0SUBSYSTEM=hidraw\0DEVNAME=hidraw3\0SEQNUM=4730\0"s,
+       true},
+      {"the USB interface before it",
+       "add@/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0\0ACTION=add\0SUBSYSTEM=usb\0DEVTYPE=usb_interface\0"
+       "INTERFACE=3/0/0\0SEQNUM=4705\0"s,
+       false},
+      {"the HID device with the panel's ids",
+       "add@" + hidDevice + "\0ACTION=add\0SUBSYSTEM=hid\0HID_ID=0003:000004D8:0000E6D6\0SEQNUM=4706\0"s, false},
+      {"a subsystem that only begins alike", "add@/devices/virtual/x\0ACTION=add\0SUBSYSTEM=hidrawx\0"s, false},
+      {"udevd's copy, which has no kernel header", "libudev\0SUBSYSTEM=hidraw\0"s, false},
+  };
+  TempFolder root;
+  const std::string sys = root.Path() + "/class";
+  std::filesystem::create_directories(sys);
+  const int sender = socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.announcement);
+    HidrawWatch watch{};
+    watch.announcements = OpenHidrawAnnouncements();
+    ASSERT_GE(watch.announcements, 0);
+    std::filesystem::remove_all(sys + "/hidraw3");
+    EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch), PanelListing::kNotListed);
+    std::filesystem::create_directories(sys + "/hidraw3/device");
+    root.Write("class/hidraw3/device/uevent", "HID_ID=0003:000004D8:0000E6D6\n");
+    sockaddr_nl listener{};
+    socklen_t size = sizeof listener;
+    getsockname(watch.announcements, reinterpret_cast<sockaddr*>(&listener), &size);
+    listener.nl_groups = 0;  // to that socket alone, never to every listener on the machine
+    if (sender >= 0 && sendto(sender, row.message.data(), row.message.size(), 0,
+                              reinterpret_cast<const sockaddr*>(&listener), sizeof listener) >= 0) {
+      EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch) == PanelListing::kListed, row.readsAgain);
+    } else {
+      EXPECT_EQ(AnnouncesHidrawNode(row.message.data(), row.message.size()), row.readsAgain);
+    }
+    close(watch.announcements);
+  }
+  if (sender >= 0) close(sender);
+
+  // Where no announcement arrives, every 40th look (a second) reads the
+  // folder, and no look in between: plugged in at look 1, out at look 41.
+  HidrawWatch silent{};
+  silent.announcements = -1;
+  std::filesystem::remove_all(sys + "/hidraw3");
+  std::vector<int> listed, expected;
+  for (int look = 0; look <= 81; ++look) {
+    if (look == 41) std::filesystem::remove_all(sys + "/hidraw3");
+    if (WatchForPanelIn(sys.c_str(), silent) == PanelListing::kListed) listed.push_back(look);
+    if (look >= 40 && look < 80) expected.push_back(look);
+    if (look == 0) {
+      std::filesystem::create_directories(sys + "/hidraw3/device");
+      root.Write("class/hidraw3/device/uevent", "HID_ID=0003:000004D8:0000E6D6\n");
+    }
+  }
+  EXPECT_EQ(listed, expected);
 }
 
 }  // namespace
