@@ -8,6 +8,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: vestrel-pelvar [--help | --version]\n"
+    "       vestrel-pelvar --check-profiles [FILE...] [--title \"TITLE\" [--path PATH]]\n"
     "\n"
     "Bridges the Dorvik USB flight-simulation panel and Microsoft Flight Simulator\n"
     "from the desktop's tray: knob steps and key presses become simulator events,\n"
@@ -16,6 +17,14 @@ constexpr const char* kUsage =
     "The simulator is reached over SimConnect's TCP protocol, at the address in a\n"
     "SimConnect.cfg in the working directory or beside the program (section\n"
     "[SimConnect] with Protocol=IPv4, Address and Port), else at 127.0.0.1 port 500.\n"
+    "\n"
+    "Aircraft profiles (TOML) change what the panel sends for the aircraft they\n"
+    "match; they are read from ~/.config/vestrel-pelvar/aircraft/ (or\n"
+    "$XDG_CONFIG_HOME/vestrel-pelvar/aircraft/), then /usr/share/vestrel-pelvar/aircraft/.\n"
+    "--check-profiles reports on each of them (or on the FILEs named): ok or what\n"
+    "is wrong, and what it changes; with --title (and --path) also which profile\n"
+    "that aircraft would get. It exits 1 when any file is invalid, and works\n"
+    "while the bridge runs. See /usr/share/doc/vestrel-pelvar/profiles.md.\n"
     "\n"
     "Environment:\n"
     "  VESTREL_PELVAR_LOG=debug          also tell every connection attempt and loss\n"

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include "app/linux/InstanceLock.h"
 #include "app/linux/PanelAccessProbe.h"
 #include "app/linux/ProcessEnd.h"
+#include "app/linux/ProfileCheckCommand.h"
 #include "app/linux/ProfileFolderPaths.h"
 #include "app/linux/QtPlatformChoice.h"
 #include "app/linux/SysfsPanelListing.h"
@@ -23,6 +25,7 @@
 #include "supervisor/WaitCauses.h"
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--check-profiles") == 0) return CheckProfilesCommand(argc, argv);
   const int answered = AnswerCommandLine(argc, argv, stdout, stderr);
   if (answered != kRunTheBridge) return answered;
   // A termination request from the moment the lock is held on must take the

@@ -64,8 +64,11 @@ add_custom_command(OUTPUT "${vp_generated}/vestrel-pelvar.1.gz"
 add_custom_target(vp_package_manual ALL DEPENDS "${vp_generated}/vestrel-pelvar.1.gz")
 install(FILES "${vp_generated}/vestrel-pelvar.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${vp_generated}/copyright" "${vp_generated}/changelog.gz" "${PROJECT_SOURCE_DIR}/README.md"
-              "${PROJECT_SOURCE_DIR}/docs/linux.md"
+              "${PROJECT_SOURCE_DIR}/docs/linux.md" "${PROJECT_SOURCE_DIR}/docs/profiles.md"
         DESTINATION "${vp_doc_dir}")
+# The shipped aircraft profiles, where the bridge looks after the user's own.
+file(GLOB vp_shipped_profiles "${PROJECT_SOURCE_DIR}/aircraft/*.toml")
+install(FILES ${vp_shipped_profiles} DESTINATION "${CMAKE_INSTALL_DATADIR}/vestrel-pelvar/aircraft")
 
 execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE vp_architecture OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(VP_PACKAGE_FILE "${CMAKE_BINARY_DIR}/${vp_package_name}_${PROJECT_VERSION}_${vp_architecture}.deb")
