@@ -89,5 +89,5 @@ def test_profiles(rig):
 
     # Back to the default aircraft: the catalogue event again.
     rig.standin.send("aircraft default")
-    rig.told(default + ": no profile")
+    assert wait_until(lambda: rig.bridge.errors().count(default + ": no profile") == 2), "no line for the default"
     rig.turn((["mode 0", "tap push", "outer 1"], "heading bug 6 + 10, built in again", "heading_bug", "16"))
