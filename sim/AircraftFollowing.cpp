@@ -48,6 +48,13 @@ void TellOnce(const std::string& line, const std::string& content, bool notify) 
 
 void TellProfileProblem(const std::string& line, const std::string& content, void*) { TellOnce(line, content, true); }
 
+// One for the process, made on first use and never destroyed: the
+// supervisor, never joined, may still be using it while exit() runs.
+ProfileRuntime& TheProfileRuntime() {
+  static ProfileRuntime& runtime = *new ProfileRuntime;
+  return runtime;
+}
+
 std::string FileName(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -71,7 +78,7 @@ void FlightSimInterfaceMSFS::NoteSent(int what, std::size_t index) {
 }
 
 void FlightSimInterfaceMSFS::StartFollowingAircraft() {
-  if (profiles == nullptr) profiles = new ProfileRuntime;
+  if (profiles == nullptr) profiles = &TheProfileRuntime();
   ProfileRuntime& p = *profiles;
   // A new connection knows nothing of the last one's names or definitions.
   const bool hadProfile = p.active;
