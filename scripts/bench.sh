@@ -25,7 +25,7 @@ mkdir -p "$out"
 
 stage "micro-benchmarks"
 micro=()
-for bench in panel_bench supervisor_bench; do
+for bench in panel_bench supervisor_bench profile_bench; do
   build-bench/bin/$bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$out/$bench.json" --benchmark_out_format=json
   micro+=("$out/$bench.json")
