@@ -99,7 +99,8 @@ Aircraft "Airbus A320 Neo FlyByWire" (SimObjects\Airplanes\FlyByWire_A320_NEO\ai
 }
 
 // The aircraft of the simulator stand-in and what each gets from the
-// profiles in the repository's aircraft/ folder.
+// profiles in the repository's aircraft/ folder, by its title alone and by
+// its path alone (a livery has a title of its own).
 struct ShippedCase {
   const char* title;
   const char* path;
@@ -108,9 +109,12 @@ struct ShippedCase {
 
 // clang-format off
 const ShippedCase kShipped[] = {
-    {"Airbus A320 Neo FlyByWire", "SimObjects\\Airplanes\\FlyByWire_A320_NEO\\aircraft.CFG", "FlyByWire A32NX"},
-    {"Fenix A320 CFM", "SimObjects\\Airplanes\\FNX_320_CFM\\aircraft.CFG", "Fenix A320"},
-    {"PMDG 737-800", "SimObjects\\Airplanes\\PMDG 737-800\\aircraft.cfg", "PMDG 737"},
+    {"Airbus A320 Neo FlyByWire", "", "FlyByWire A32NX"},
+    {"A320neo House Livery", "SimObjects\\Airplanes\\FlyByWire_A320_NEO\\aircraft.CFG", "FlyByWire A32NX"},
+    {"Fenix A320 CFM", "", "Fenix A320"},
+    {"A320 House Livery", "SimObjects\\Airplanes\\FNX_320_CFM\\aircraft.CFG", "Fenix A320"},
+    {"PMDG 737-800", "", "PMDG 737"},
+    {"737-800 House Livery", "SimObjects\\Airplanes\\PMDG 737-800\\aircraft.cfg", "PMDG 737"},
     {"Cessna Skyhawk G1000 Asobo", "SimObjects\\Airplanes\\Asobo_C172sp_AS1000\\aircraft.CFG", "no profile"},
 };
 // clang-format on
