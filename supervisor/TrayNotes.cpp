@@ -66,8 +66,10 @@ void ReadTrayNotes(TrayNotesSnapshot* snapshot) {
       const std::uint64_t word = words[i].load(std::memory_order_relaxed);
       std::memcpy(copy + i * sizeof word, &word, sizeof word);
     }
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if (sequence.load(std::memory_order_relaxed) == before) break;
+    // A read-modify-write that changes nothing: its release half keeps the
+    // loads above before it, as a fence would (which thread checkers cannot
+    // follow).
+    if (sequence.fetch_add(0, std::memory_order_acq_rel) == before) break;
   }
   std::memcpy(snapshot->profileName, copy, kProfileNameSize);
   std::memcpy(snapshot->profileProblem, copy + kProfileNameSize, kProfileProblemSize);

@@ -8,6 +8,7 @@
 #include "app/windows/MainWindow.h"
 #include "app/windows/MessageLoop.h"
 #include "app/windows/PanelPresenceWindows.h"
+#include "app/windows/ProfileCheckConsole.h"
 #include "app/windows/ProfileFoldersWindows.h"
 #include "app/windows/Resource.h"
 #include "app/windows/ShellState.h"
@@ -17,6 +18,9 @@
 #include "sim/profile/ProfileLibrary.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // The one argument the program takes; it needs no lock, window or supervisor.
+  int checked = 0;
+  if (RunProfileCheckIfAsked(&checked)) return checked;
   HANDLE instanceLock = nullptr;
   if (!TakeSingleInstanceLock(&instanceLock)) return 1;
 

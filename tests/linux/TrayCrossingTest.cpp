@@ -8,11 +8,13 @@
 #include <QSocketNotifier>
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "app/linux/TrayController.h"
 #include "app/linux/TrayStateBridge.h"
 #include "app/linux/TrayStateRelay.h"
+#include "supervisor/TrayNotes.h"
 
 namespace {
 
@@ -89,6 +91,45 @@ TEST(TrayCrossing, EachStateChangeWakesTheGuiThreadOnceAndReachesTheIcon) {
   std::thread([] { ShowTrayState(TrayConnected); }).join();
   ProcessEventsUntil([] { return false; }, 50);
   EXPECT_EQ(wakeUps.count, 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The profile in use crosses with the tray state: the supervisor publishes
+// it while passes go on, and the connected tooltip gains (and loses) a third
+// line, cut to the tray's 127 characters without splitting a character.
+TEST(TrayCrossing, TheProfileInUseReachesTheConnectedTooltip) {
+  TrayController tray;
+  TrayStateRelay relay(TrayStandby);
+  QObject::connect(&relay, &TrayStateRelay::StateChanged, &tray, &TrayController::Show);
+  QObject::connect(&relay, &TrayStateRelay::NotesChanged, &tray, &TrayController::ShowNotes);
+  InstallTrayStateRelay(&relay);
+  const std::string longName = "Fenix A320 " + std::string(120, 'x') + "é";
+  const struct {
+    const char* name;
+    QString toolTip;
+  } steps[] = {
+      {"FlyByWire A32NX", QStringLiteral("VESTREL\nConnected to MSFS\nProfile: FlyByWire A32NX")},
+      {longName.c_str(), QStringLiteral("VESTREL\nConnected to MSFS\nProfile: Fenix A320 ") + QString(92 - 11, 'x')},
+      {"", QStringLiteral("VESTREL\nConnected to MSFS")},
+  };
+  for (const auto& step : steps) {
+    std::atomic<bool> stop{false};
+    std::thread supervisor([&] {
+      PublishProfileName(step.name);
+      while (!stop) {
+        ShowTrayState(TrayConnected);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+    EXPECT_TRUE(ProcessEventsUntil([&] { return tray.Icon().toolTip() == step.toolTip; }))
+        << tray.Icon().toolTip().toStdString();
+    stop = true;
+    supervisor.join();
+  }
+  InstallTrayStateRelay(nullptr);
 }
 
 }  // namespace
