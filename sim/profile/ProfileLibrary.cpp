@@ -27,10 +27,13 @@ bool HasProfileExtension(const std::string& name) {
 // a narrow path would be read in the ANSI code page.
 fs::path FromUtf8(const std::string& path) { return fs::u8path(path); }
 
+// A file's path in the folder's own style: a Windows folder gets a backslash.
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   const char last = folder.back();
-  return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+  if (last == '/' || last == '\\') return folder + name;
+  const bool windows = folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
+  return folder + (windows ? "\\" : "/") + name;
 }
 
 }  // namespace

@@ -97,14 +97,14 @@ TEST_F(ProfileFolders, ABadFileIsSkippedWholeAndTheNextOneApplies) {
   std::vector<std::string> told;
   EXPECT_EQ(Chosen("Any", "x", &told), "good");
   ASSERT_EQ(told.size(), 1u);
-  EXPECT_EQ(told[0], (root_ / "user").u8string() +
-                         "/a.toml:5:1: unknown function \"heading_outer_incc\"; did you mean \"heading_outer_inc\"?");
+  EXPECT_EQ(told[0], (root_ / "user" / "a.toml").u8string() +
+                         ":5:1: unknown function \"heading_outer_incc\"; did you mean \"heading_outer_inc\"?");
   fs::remove(root_ / "user" / "b.toml");
   told.clear();
   EXPECT_EQ(Chosen("Any", "x", &told), "no profile");
   ASSERT_EQ(told.size(), 2u);
-  EXPECT_EQ(told[1], (root_ / "user").u8string() +
-                         "/c-huge.toml: larger than 1 MiB; a profile is a few kilobytes, so this is not one");
+  EXPECT_EQ(told[1], (root_ / "user" / "c-huge.toml").u8string() +
+                         ": larger than 1 MiB; a profile is a few kilobytes, so this is not one");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ title = ["Airbus A320*FlyByWire"]
 heading_outer_inc = { event = "A32NX.FCU_HDG_INC", repeat = 2 }
 course1_outer_inc = { lvar = "L:TEST_SELECTOR", add = 1, min = 0, max = 2, wrap = true }
 autopilot_master = { event = "A32NX_FCU_AP_1_PUSH" }
+autopilot_approach = [ { lvar = "L:TEST_APPR_PUSH", set = 1 }, { lvar = "L:TEST_APPR_PUSH", set = 0 } ]
 [lamps]
 autopilot_master = "L:A32NX_FCU_AP_1_LIGHT_ON"
 heading_hold = "L:TEST_SELECTOR"
@@ -66,6 +67,12 @@ def test_profiles(rig):
     rig.told('a32nx.toml: autopilot_master: the simulator does not know the event "A32NX_FCU_AP_1_PUSH"')
     rig.turn((["inner 1"], "heading bug 5 + 1: the inner knob is not in the profile", "heading_bug", "6"))
 
+    # A key's list of actions goes out in order: a press written as 1 then 0.
+    rig.panel.send("mode 6", "tap apr")
+    rig.standin_says("lvar L:TEST_APPR_PUSH = 1")
+    rig.standin_says("lvar L:TEST_APPR_PUSH = 0")
+    assert rig.state()["ap_approach"] == "0", "the approach key sent its built-in event as well"
+
     # The lamp follows the aircraft's L:var, not the autopilot master.
     rig.standin.send("lvar L:A32NX_FCU_AP_1_LIGHT_ON 1")
     assert rig.panel.wait_for("lamps 0x01"), "the AP lamp did not follow its L:var"
@@ -91,3 +98,5 @@ def test_profiles(rig):
     rig.standin.send("aircraft default")
     assert wait_until(lambda: rig.bridge.errors().count(default + ": no profile") == 2), "no line for the default"
     rig.turn((["mode 0", "tap push", "outer 1"], "heading bug 6 + 10, built in again", "heading_bug", "16"))
+    # One line per aircraft change, none for the moment between a load event and its new title.
+    assert len([line for line in rig.bridge.errors().splitlines() if line.startswith("Aircraft ")]) == 4

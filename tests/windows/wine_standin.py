@@ -27,7 +27,8 @@ import zipfile
 
 CATALOGUE_MAPPED = 104  # every named client event of the bridge's catalogue
 REQUESTS = ["data: request 0: definition 0, 7 variables", "data: request 1: definition 1, 9 variables"]
-RELEASE_FILES = {"vestrel-pelvar.exe", "README.txt", "LICENSE.txt", "THIRD-PARTY-NOTICES.txt", "example/SimConnect.cfg"}
+RELEASE_FILES = {"vestrel-pelvar.exe", "README.txt", "LICENSE.txt", "THIRD-PARTY-NOTICES.txt", "example/SimConnect.cfg",
+                 "aircraft/a32nx.toml", "aircraft/fenix-a320.toml", "aircraft/pmdg-737.toml"}
 
 
 def write_config(folder, port):
@@ -86,6 +87,27 @@ class Lines:
         sys.exit("%s never logged %r; it logged:\n  %s" % (self.who, text, "\n  ".join(self.seen)))
 
 
+def check_profiles(wine, unpacked, folder, environment):
+    """The checker, run from a console as a user would: it writes there, reads the profiles shipped in
+    aircraft\\ beside the exe, and its exit status says whether every file was valid."""
+    program = "Z:" + os.path.join(unpacked, "vestrel-pelvar.exe").replace("/", "\\")
+    bad = os.path.join(folder, "bad.toml")
+    with open(bad, "w") as profile:
+        profile.write('name = "x"\n[match]\ntitle = "*"\n[controls]\nheading_outer_incc = "none"\n')
+    for arguments, status, expected in (
+            ([], 0, ["\\aircraft\\" + name + ": ok"
+                     for name in ("a32nx.toml", "fenix-a320.toml", "pmdg-737.toml")]),
+            (["Z:" + bad.replace("/", "\\")], 1, [':5:1: unknown function "heading_outer_incc"; '
+                                                     'did you mean "heading_outer_inc"?'])):
+        answer = subprocess.run([wine, "cmd", "/c", program, "--check-profiles"] + arguments, cwd=folder,
+                                env=environment, stdin=subprocess.DEVNULL, capture_output=True, timeout=60,
+                                encoding="utf-8", errors="replace")
+        assert answer.returncode == status, "--check-profiles %s exited %d:\n%s" % (arguments, answer.returncode,
+                                                                                    answer.stdout + answer.stderr)
+        for text in expected:
+            assert text in answer.stdout, "--check-profiles %s did not say %r:\n%s" % (arguments, text, answer.stdout)
+
+
 def release(zip_path, folder, standin, wine, library):
     shutil.rmtree(folder, ignore_errors=True)
     # The C locale's ANSI code page (1252) lacks these characters, so the
@@ -103,6 +125,8 @@ def release(zip_path, folder, standin, wine, library):
     for planted in (folder, on_path):
         shutil.copy(library, planted)
     environment = dict(os.environ, LC_ALL="C.UTF-8", WINEPATH="Z:" + on_path.replace("/", "\\"))
+
+    check_profiles(wine, unpacked, folder, environment)
 
     server = subprocess.Popen([standin, "--port", "0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     bridge = None
