@@ -4,7 +4,8 @@ results read off the stand-in's live view and the panel's lamps, q to quit,
 and not one process of the demo left behind.
 
 With VP_DEMO_SCREENSHOTS=FOLDER it also saves the screen after start-up and
-after the knob turns as the pictures in docs/ (demo-start.png, demo-knob.png)."""
+after the knob turns, and after two aircraft changes that bring in profiles,
+as the pictures in docs/ (demo-start.png, demo-knob.png, demo-profile.png)."""
 
 import os
 import re
@@ -58,7 +59,7 @@ def test_make_run(folder):
         tag, " ".join("%s=%s" % (k, shlex.quote(v)) for k, v in settings.items()),
         shlex.quote(os.environ["VP_SOURCE_DIR"]))
     # A common wide terminal; the pictures for the docs leave out the empty rows.
-    tmux("new-session", "-d", "-x", "156", "-y", "32" if shots else "45", command)
+    tmux("new-session", "-d", "-x", "156", "-y", "38" if shots else "45", command)
     try:
         wait_screen("the virtual panel, connected to the bridge",
                     lambda s: "DORVIK  virtual panel" in s and "bridge: connected" in s)
@@ -77,6 +78,30 @@ def test_make_run(folder):
             wait_screen(what, seen)
         time.sleep(0.4)  # past the key's highlight
         screenshot("demo-knob.png")
+
+        # The stand-in loads an A32NX, then a Fenix A320 (its key a): the bridge
+        # picks the shipped profile each time, and the same panel keys now send
+        # the aircraft's own event, then write its L:vars.
+        # The demo's own tmux lives in the folder the panel's link names.
+        work = re.search(r"socket (\S+)/panel\.sock", tmux("capture-pane", "-p")).group(1)
+
+        def demo_tmux(*args):
+            return subprocess.run(["tmux", "-S", os.path.join(work, "tmux.sock")] + list(args), capture_output=True,
+                                  text=True, timeout=10).stdout
+        standin = [pane for pane in demo_tmux("list-panes", "-F", "#{pane_id}").split()
+                   if "a: next aircraft" in demo_tmux("capture-pane", "-p", "-t", pane)]
+        assert len(standin) == 1, "no pane of the demo shows the stand-in"
+        for aircraft, profile, key, what, seen in (
+                ("A32NX", 'profile "FlyByWire A32NX"', "h", "the A32NX's own event for the HDG key",
+                 lambda s: "A32NX.FCU_HDG_PULL" in s),
+                ("Fenix", 'profile "Fenix A320"', "a", "the Fenix's AP push written as an L:var",
+                 lambda s: "L:S_FCU_AP1" in s)):
+            demo_tmux("send-keys", "-t", standin[0], "a")
+            wait_screen("the bridge's profile line for the " + aircraft, lambda s: profile in s)
+            tmux("send-keys", key)
+            wait_screen(what, seen)
+        time.sleep(0.4)
+        screenshot("demo-profile.png")
 
         tmux("send-keys", "q")
         wait_screen("make run ending by itself", lambda s: "DEMO-EXITED" in s)

@@ -86,13 +86,14 @@ def test_profiles(rig):
     rig.panel.send("mode 2", "tap push", "outer 1")
     # Reports are handled in order: once the swap is seen, the step before it was too.
     rig.turn((["tap swap"], "NAV1 swap after the early step", "nav1_active", "110.50"))
-    rig.standin.send("resume", "lvar L:TEST_SELECTOR 1")
+    rig.standin.send("resume", "lvar L:TEST_SELECTOR 2")
     assert rig.panel.wait_for("lamps 0x02"), "the selector's first value did not arrive"
     rig.panel.send("outer 1", "outer 1", "outer 1")
-    for value in ("2", "0", "1"):  # 0 to 2, wrapping
+    for value in ("0", "1", "2"):  # 0 to 2, wrapping
         rig.standin_says("lvar L:TEST_SELECTOR = " + value)
+    # An early add would have written 1 from the unknown value before the aircraft's 2.
     assert [line for line in rig.standin.lines if line.startswith("lvar L:TEST_SELECTOR")] == [
-        "lvar L:TEST_SELECTOR = " + value for value in "1201"], "an add went out before the first value"
+        "lvar L:TEST_SELECTOR = " + value for value in "2012"], "an add went out before the first value"
 
     # Back to the default aircraft: the catalogue event again.
     rig.standin.send("aircraft default")
