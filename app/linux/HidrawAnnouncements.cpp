@@ -14,25 +14,13 @@ namespace {
 // not wanted: they need udevd and repeat what the kernel said.
 constexpr unsigned kKernelGroup = 1;
 
-// One receive takes up to this many queued announcements, so that the burst a
-// plugged device sends (USB device, interface, HID device, input, hidraw)
-// reaches its hidraw node in that same pass.
-constexpr unsigned kMessagesPerReceive = 16;
+// A plugged device announces its USB device, interfaces, HID device, input
+// nodes and hidraw node in a burst; up to this many are taken in one pass,
+// so that its hidraw node is seen in that same pass.
+constexpr int kMostMessagesPerPass = 32;
 // The header line and the SUBSYSTEM field fit in the first part of an
 // announcement; a longer one is truncated and read all the same.
 constexpr std::size_t kMessageBytes = 2048;
-
-// Plain data: the supervisor that receives is never joined.
-struct ReceiveBuffers {
-  char bytes[kMessagesPerReceive][kMessageBytes];
-  iovec parts[kMessagesPerReceive];
-  mmsghdr headers[kMessagesPerReceive];
-};
-
-ReceiveBuffers& Buffers() {
-  static ReceiveBuffers buffers;
-  return buffers;
-}
 
 }  // namespace
 
@@ -50,22 +38,17 @@ int OpenHidrawAnnouncements() {
 }
 
 HidrawNews ReceiveHidrawAnnouncements(int socket) {
-  ReceiveBuffers& buffers = Buffers();
-  // Set up once: a receive writes only the lengths and flags, so a pass that
-  // finds nothing touches no more of them than the kernel reads.
-  if (buffers.headers[0].msg_hdr.msg_iov == nullptr) {
-    for (unsigned index = 0; index < kMessagesPerReceive; ++index) {
-      buffers.parts[index] = {buffers.bytes[index], kMessageBytes};
-      buffers.headers[index].msg_hdr.msg_iov = &buffers.parts[index];
-      buffers.headers[index].msg_hdr.msg_iovlen = 1;
+  // Plain data: the supervisor that receives is never joined.
+  static char message[kMessageBytes];
+  // A quiet pass costs one plain receive, the lightest way into the socket.
+  for (int taken = 0; taken < kMostMessagesPerPass; ++taken) {
+    const ssize_t length = recv(socket, message, sizeof message, MSG_DONTWAIT);
+    // The socket's queue overflowed: whatever was dropped may have been the panel.
+    if (length < 0) return errno == ENOBUFS ? HidrawNews::kChanged : HidrawNews::kNone;
+    // What is left of a burst is read in the next passes.
+    if (AnnouncesHidrawNode(message, std::min(static_cast<std::size_t>(length), sizeof message))) {
+      return HidrawNews::kChanged;
     }
-  }
-  const int received = recvmmsg(socket, buffers.headers, kMessagesPerReceive, MSG_DONTWAIT, nullptr);
-  // The socket's queue overflowed: whatever was dropped may have been the panel.
-  if (received < 0) return errno == ENOBUFS ? HidrawNews::kChanged : HidrawNews::kNone;
-  for (int index = 0; index < received; ++index) {
-    const std::size_t length = std::min<std::size_t>(buffers.headers[index].msg_len, kMessageBytes);
-    if (AnnouncesHidrawNode(buffers.bytes[index], length)) return HidrawNews::kChanged;
   }
   return HidrawNews::kNone;
 }

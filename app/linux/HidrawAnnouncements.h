@@ -19,7 +19,7 @@ enum class HidrawNews {
 // the system refuses one (then only the sweep finds the panel).
 int OpenHidrawAnnouncements();
 
-// One receive, never waiting, of whatever announcements have queued up.
+// Receives, never waiting, what has queued up: one receive when nothing has.
 HidrawNews ReceiveHidrawAnnouncements(int socket);
 
 // Whether one announcement (ACTION@DEVPATH, then KEY=VALUE fields, each

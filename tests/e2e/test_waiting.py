@@ -47,7 +47,6 @@ def test_waiting_lines(folder, start):
     write_simconnect_cfg(quiet, ports[quiet])
     write_simconnect_cfg(beside, ports[told])
     shutil.copy(os.environ["VP_BRIDGE"], beside)
-    started = time.monotonic()
     bridge = start_bridge(start, quiet, os.environ["VP_BRIDGE"], panel=False, debug=False)
     panel_bridge = start_bridge(start, told, os.path.join(beside, "vestrel-pelvar"), panel=True, debug=True)
 
@@ -62,12 +61,12 @@ def test_waiting_lines(folder, start):
     # The panel probe in the shell tells a panel it cannot open only after two
     # failed looks a second apart; until then, and on the other machine at
     # all, the bridge asks hidapi to walk the devices only when the panel is
-    # listed (the first walk of the quiet machine comes after 5 s).
+    # listed (the quiet machine's first walk, the safety net, comes after a minute).
     assert panel_bridge.wait_for(PROBE_LINE), "the panel that cannot be opened was not told"
     told_at = time.monotonic()
     tries = hid_open_times(told)
     assert tries and told_at - tries[0] >= 0.9, "told after one failed look"
-    assert all(t - started > 4.5 for t in hid_open_times(quiet)), "hid_open with no panel listed"
+    assert not hid_open_times(quiet), "hid_open with no panel listed"
     assert panel_bridge.wait_for("debug: simulator at 127.0.0.1:%d: connection refused or host unreachable "
                                  "(address from %s)" % (ports[told], os.path.join(beside, "SimConnect.cfg")))
 
