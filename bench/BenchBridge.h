@@ -4,6 +4,11 @@
 // the benchmarks. The fakes record every call; Forget() drops the records so
 // that long runs measure the bridge, not a growing log.
 
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
 #include "panel/PanelMode.h"
 #include "tests/support/BridgeState.h"
 #include "tests/support/ObjectData.h"
@@ -32,6 +37,25 @@ inline void ConnectBoth() {
   fakesim::QueueMessage(Request1());
   SupervisorPass();
   Forget();
+}
+
+// Hands the bridge `up` and `down` by turns for as long as the benchmark
+// runs, dropping the fakes' records every 4,096 reports outside the timing.
+inline void AlternateReports(benchmark::State& state, const std::vector<unsigned char>& up,
+                             const std::vector<unsigned char>& down) {
+  bool turnUp = true;
+  std::int64_t sinceForget = 0;
+  for (auto _ : state) {
+    AcceptPanelReport((turnUp ? up : down).data(), kPanelReportSize);
+    turnUp = !turnUp;
+    if (++sinceForget == 4096) {
+      state.PauseTiming();
+      Forget();
+      sinceForget = 0;
+      state.ResumeTiming();
+    }
+  }
+  state.SetItemsProcessed(state.iterations());
 }
 
 }  // namespace bench

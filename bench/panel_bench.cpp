@@ -51,19 +51,7 @@ void DecodeAndDispatchOneReport_ToSimConnect(benchmark::State& state) {
   bench::ConnectBoth();
   AcceptPanelReport(kUp.data(), kPanelReportSize);
   if (fakesim::Transmissions().empty()) state.SkipWithError("the report reached no simulator");
-  bool up = false;
-  std::int64_t sinceForget = 0;
-  for (auto _ : state) {
-    AcceptPanelReport((up ? kUp : kDown).data(), kPanelReportSize);
-    up = !up;
-    if (++sinceForget == 4096) {
-      state.PauseTiming();
-      bench::Forget();
-      sinceForget = 0;
-      state.ResumeTiming();
-    }
-  }
-  state.SetItemsProcessed(state.iterations());
+  bench::AlternateReports(state, kDown, kUp);
 }
 BENCHMARK(DecodeAndDispatchOneReport_ToSimConnect);
 

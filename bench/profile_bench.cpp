@@ -72,19 +72,7 @@ void DecodeAndDispatchOneReport_ProfileEvent(benchmark::State& state) {
   if (fakesim::Transmissions().empty() || fakesim::Transmissions()[0].eventId < kClientEventCount) {
     state.SkipWithError("the profile did not take the NAV knob");
   }
-  bool up = false;
-  std::int64_t sinceForget = 0;
-  for (auto _ : state) {
-    AcceptPanelReport((up ? kUp : kDown).data(), kPanelReportSize);
-    up = !up;
-    if (++sinceForget == 4096) {
-      state.PauseTiming();
-      bench::Forget();
-      sinceForget = 0;
-      state.ResumeTiming();
-    }
-  }
-  state.SetItemsProcessed(state.iterations());
+  bench::AlternateReports(state, kDown, kUp);
   profile::ProfileFolders().clear();
 }
 BENCHMARK(DecodeAndDispatchOneReport_ProfileEvent);

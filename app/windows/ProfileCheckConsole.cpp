@@ -13,15 +13,6 @@
 
 namespace {
 
-std::string Utf8(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return "";
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], size, nullptr, nullptr);
-  text.resize(static_cast<std::size_t>(size - 1));
-  return text;
-}
-
 // The parent's console, when there is one: the program's standard streams
 // are pointed at it, and its output code page at UTF-8 for the names.
 void AttachToParentConsole() {
@@ -39,7 +30,7 @@ bool RunProfileCheckIfAsked(int* exitCode) {
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   if (arguments == nullptr) return false;
   std::vector<std::string> args;
-  for (int i = 0; i < count; ++i) args.push_back(Utf8(arguments[i]));
+  for (int i = 0; i < count; ++i) args.push_back(Utf8FromWide(arguments[i]));
   LocalFree(arguments);
   if (args.size() < 2 || args[1] != "--check-profiles") return false;
 

@@ -6,9 +6,7 @@
 
 #include "sim/simconnect/Net/ConfigLookup.h"
 
-namespace {
-
-std::string Utf8(const wchar_t* wide) {
+std::string Utf8FromWide(const wchar_t* wide) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   if (size <= 1) return "";
   std::string text(static_cast<std::size_t>(size), '\0');
@@ -17,14 +15,12 @@ std::string Utf8(const wchar_t* wide) {
   return text;
 }
 
-}  // namespace
-
 std::vector<std::string> WindowsProfileFolders() {
   std::vector<std::string> folders;
   // The roaming profile's folder, wide so that a user name outside the ANSI
   // code page still reads right.
   const wchar_t* appData = _wgetenv(L"APPDATA");
-  if (appData != nullptr && *appData != L'\0') folders.push_back(Utf8(appData) + "\\Vestrel Pelvar\\aircraft");
+  if (appData != nullptr && *appData != L'\0') folders.push_back(Utf8FromWide(appData) + "\\Vestrel Pelvar\\aircraft");
   const std::string program = ExecutableFolder();
   if (!program.empty()) folders.push_back(program + "\\aircraft");
   return folders;
