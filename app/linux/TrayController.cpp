@@ -41,8 +41,8 @@ void TrayController::ShowNotes() {
   }
   if (notes.problemNumber != problemsShown_) {
     problemsShown_ = notes.problemNumber;
-    icon_.showMessage(QStringLiteral("Aircraft profile refused"), QString::fromUtf8(notes.profileProblem),
-                      QSystemTrayIcon::Warning);
+    lastNotification_ = QString::fromUtf8(notes.profileProblem);
+    icon_.showMessage(QStringLiteral("Aircraft profile refused"), lastNotification_, QSystemTrayIcon::Warning);
   }
 }
 

@@ -37,6 +37,7 @@ class TrayController : public QObject {
   QSystemTrayIcon& Icon() { return icon_; }
   QMenu& Menu() { return menu_; }
   AboutDialog* ShownAboutBox() const;  // null while none is open
+  const QString& LastNotification() const { return lastNotification_; }
 
  signals:
   void QuitRequested();
@@ -50,5 +51,6 @@ class TrayController : public QObject {
   TrayState shown_ = TrayStandby;
   QString profileName_;
   std::uint32_t problemsShown_ = 0;
+  QString lastNotification_;
   QPointer<AboutDialog> about_;
 };

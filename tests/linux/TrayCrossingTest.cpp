@@ -99,7 +99,8 @@ namespace {
 
 // The profile in use crosses with the tray state: the supervisor publishes
 // it while passes go on, and the connected tooltip gains (and loses) a third
-// line, cut to the tray's 127 characters without splitting a character.
+// line, cut to the tray's 127 characters without splitting a character;
+// each profile refused meanwhile becomes one notification.
 TEST(TrayCrossing, TheProfileInUseReachesTheConnectedTooltip) {
   TrayController tray;
   TrayStateRelay relay(TrayStandby);
@@ -119,6 +120,8 @@ TEST(TrayCrossing, TheProfileInUseReachesTheConnectedTooltip) {
     std::atomic<bool> stop{false};
     std::thread supervisor([&] {
       PublishProfileName(step.name);
+      // A refused profile, once per step: each is a new notification.
+      PublishProfileProblem((std::string("a32nx.toml:5:1: refused before ") + step.name).c_str());
       while (!stop) {
         ShowTrayState(TrayConnected);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -126,6 +129,11 @@ TEST(TrayCrossing, TheProfileInUseReachesTheConnectedTooltip) {
     });
     EXPECT_TRUE(ProcessEventsUntil([&] { return tray.Icon().toolTip() == step.toolTip; }))
         << tray.Icon().toolTip().toStdString();
+    EXPECT_TRUE(ProcessEventsUntil([&] {
+      return tray.LastNotification() == QString::fromUtf8((std::string("a32nx.toml:5:1: refused before ") + step.name)
+                                                              .substr(0, kProfileProblemSize - 1)
+                                                              .c_str());
+    })) << tray.LastNotification().toStdString();
     stop = true;
     supervisor.join();
   }

@@ -53,9 +53,17 @@ BOOL WINAPI RecordingShellNotifyIconW(DWORD message, PNOTIFYICONDATAW data) {
   wchar_t path[MAX_PATH] = {};
   std::FILE* log = GetEnvironmentVariableW(L"VESTREL_TRAY_LOG", path, MAX_PATH) ? _wfopen(path, L"ab") : nullptr;
   if (log == nullptr) return result;
-  std::fprintf(log, "%d %s window=%s size=%lu id=%u flags=%u callback=%u icon=%s tip=%s\n", result ? 1 : 0, name,
+  // A balloon's title and text, as UTF-8.
+  std::string info;
+  if ((data->uFlags & NIF_INFO) != 0) {
+    char title[256] = {}, text[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, data->szInfoTitle, -1, title, sizeof title, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, data->szInfo, -1, text, sizeof text, nullptr, nullptr);
+    info = std::string(" info=") + title + ": " + text;
+  }
+  std::fprintf(log, "%d %s window=%s size=%lu id=%u flags=%u callback=%u icon=%s tip=%s%s\n", result ? 1 : 0, name,
                data->hWnd == mainWindow ? "main" : "other", static_cast<unsigned long>(data->cbSize), data->uID,
-               data->uFlags, data->uCallbackMessage, DescribeIcon(data->hIcon).c_str(), tip.c_str());
+               data->uFlags, data->uCallbackMessage, DescribeIcon(data->hIcon).c_str(), tip.c_str(), info.c_str());
   std::fclose(log);
   return result;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -156,17 +157,40 @@ TEST(TrayRecording, StandbyAtStartThenWaitingOnEveryPassUntilQuitRemovesTheIcon)
 }
 
 // A panel (the scripted one) and the stand-in, which the SimConnect.cfg of
-// its folder names: the icon turns green with the connected tooltip.
+// its folder names: the icon turns green with the connected tooltip. The
+// user's profile folder holds a broken profile, told once as a balloon, and
+// one for the stand-in's aircraft, named in the tooltip's third line.
 TEST(TrayRecording, ConnectedOnceBothThePanelAndTheSimulatorAreThere) {
   char log[MAX_PATH];
   GetFullPathNameA(("vestrel-connected-" + std::to_string(GetCurrentProcessId()) + ".log").c_str(), MAX_PATH, log,
                    nullptr);
   DeleteFileA(log);
   SetEnvironmentVariableA("VESTREL_TRAY_LOG", log);
+  char appData[MAX_PATH];
+  GetFullPathNameA(("appdata-" + std::to_string(GetCurrentProcessId())).c_str(), MAX_PATH, appData, nullptr);
+  const std::string profiles = std::string(appData) + "\\Vestrel Pelvar\\aircraft";
+  CreateDirectoryA(appData, nullptr);
+  CreateDirectoryA((std::string(appData) + "\\Vestrel Pelvar").c_str(), nullptr);
+  CreateDirectoryA(profiles.c_str(), nullptr);
+  const struct {
+    const char* name;
+    const char* text;
+  } files[] = {{"0-broken.toml", "name = \"x\"\n[match]\ntitle = \"*\"\n[controls]\nheading_outer_incc = \"none\"\n"},
+               {"cessna.toml", "name = \"Test Skyhawk\"\n[match]\ntitle = \"Cessna Skyhawk*\"\n"}};
+  for (const auto& file : files) {
+    std::FILE* out = std::fopen((profiles + "\\" + file.name).c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs(file.text, out);
+    std::fclose(out);
+  }
+  char previousAppData[MAX_PATH] = {};
+  const bool hadAppData = GetEnvironmentVariableA("APPDATA", previousAppData, MAX_PATH) > 0;
+  SetEnvironmentVariableA("APPDATA", appData);
   wchar_t ours[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, ours);
   SetCurrentDirectoryA(VP_STANDIN_FOLDER);  // the shell inherits it
   ShellProcess shell(L"vestrel-pelvar-connected.exe");
+  SetEnvironmentVariableA("APPDATA", hadAppData ? previousAppData : nullptr);
   SetCurrentDirectoryW(ours);
   HWND window = shell.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
@@ -176,9 +200,24 @@ TEST(TrayRecording, ConnectedOnceBothThePanelAndTheSimulatorAreThere) {
     const auto requests = ReadTrayLog(log);
     return std::any_of(requests.begin(), requests.end(), [&](const auto& r) { return r.second == connected; });
   })) << "never shown connected";
+  const std::string withProfile = connected + "\\nProfile: Test Skyhawk";
+  const std::string balloon =
+      " MODIFY window=main size=976 id=100 flags=16 callback=1025 icon=48x48 green "
+      "tip=VESTREL\\nConnected to MSFS\\nProfile: Test Skyhawk info=Aircraft profile refused: " +
+      profiles +
+      "\\0-broken.toml:5:1: unknown function \"heading_outer_incc\"; did you mean "
+      "\"heading_outer_inc\"?";
+  EXPECT_TRUE(WaitFor([&] {
+    const auto requests = ReadTrayLog(log);
+    return std::any_of(requests.begin(), requests.end(), [&](const auto& r) { return r.second == withProfile; });
+  })) << "the tooltip never named the profile";
+  const auto requests = ReadTrayLog(log);
+  EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [&](const auto& r) { return r.second == balloon; }), 1)
+      << "the refused profile was not told once as a balloon";
   PostMessageW(window, WM_COMMAND, 105, 0);
   EXPECT_EQ(shell.ExitCode(), 0u);
   DeleteFileA(log);
+  for (const auto& file : files) DeleteFileA((profiles + "\\" + file.name).c_str());
 }
 
 }  // namespace
