@@ -56,17 +56,15 @@ std::vector<ProfileFile> ListProfileFiles(const std::vector<std::string>& folder
       if (!HasProfileExtension(name)) continue;
       names.push_back(std::move(name));
       // Far more than anybody writes: a folder this full is a mistake, and
-      // reading it all would hold the bridge up.
-      if (names.size() > 4 * kMaxFilesPerFolder) break;
+      // listing it all would hold the bridge up.
+      tooMany = names.size() > kMaxFilesPerFolder;
+      if (names.size() == 4 * kMaxFilesPerFolder) break;
     }
     std::sort(names.begin(), names.end());
-    if (names.size() > kMaxFilesPerFolder) {
-      tooMany = true;
-      names.resize(kMaxFilesPerFolder);
-    }
     if (tooMany) {
-      problems.Tell(folder + ": more than " + std::to_string(kMaxFilesPerFolder) +
-                    " profiles; only the first 1000 by file name are read");
+      names.resize(kMaxFilesPerFolder);
+      problems.Tell(folder + ": more than " + std::to_string(kMaxFilesPerFolder) + " profiles; only " +
+                    std::to_string(kMaxFilesPerFolder) + " are read, in file-name order");
     }
     const std::size_t earlier = files.size();
     for (std::string& name : names) {
