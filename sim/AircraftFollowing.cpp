@@ -63,11 +63,6 @@ std::string FileName(const std::string& path) {
 // The simulator's answer to a name it has never heard of.
 constexpr SimConnectDword kExceptionNameUnrecognized = 7;
 
-const char* Quoted(const std::string& text, std::string* storage) {
-  *storage = "\"" + text + "\"";
-  return storage->c_str();
-}
-
 }  // namespace
 
 void FlightSimInterfaceMSFS::NoteSent(int what, std::size_t index) {
@@ -173,13 +168,11 @@ void FlightSimInterfaceMSFS::FollowAircraft() {
   profile::AircraftProfile chosen;
   const profile::ProblemSink problems{TellProfileProblem, nullptr};
   const bool found = profile::ChooseProfile(profile::ProfileFolders(), p.aircraft, &chosen, problems);
-  std::string title;
   if (found) {
-    std::string name;
-    std::fprintf(stderr, "Aircraft %s (%s): profile %s from %s\n", Quoted(p.aircraft.title, &title),
-                 p.aircraft.path.c_str(), Quoted(chosen.name, &name), chosen.file.c_str());
+    std::fprintf(stderr, "Aircraft \"%s\" (%s): profile \"%s\" from %s\n", p.aircraft.title.c_str(),
+                 p.aircraft.path.c_str(), chosen.name.c_str(), chosen.file.c_str());
   } else {
-    std::fprintf(stderr, "Aircraft %s (%s): no profile\n", Quoted(p.aircraft.title, &title), p.aircraft.path.c_str());
+    std::fprintf(stderr, "Aircraft \"%s\" (%s): no profile\n", p.aircraft.title.c_str(), p.aircraft.path.c_str());
   }
   std::fflush(stderr);
   ApplyProfile(found, &chosen);
