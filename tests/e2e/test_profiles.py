@@ -45,6 +45,8 @@ def rig(folder, start):
     os.makedirs(os.path.join(folder, "shipped"))
     with open(os.path.join(user, "a32nx.toml"), "w") as profile:
         profile.write(PROFILE)
+    with open(os.path.join(user, "0-broken.toml"), "w") as profile:
+        profile.write('name = "Broken"\n[match]\ntitle = "*"\n[controls]\nheading_outer_incc = "none"\n')
     rig = ProfileRig(folder, start)
     rig.up()
     return rig
@@ -99,5 +101,9 @@ def test_profiles(rig):
     rig.standin.send("aircraft default")
     assert wait_until(lambda: rig.bridge.errors().count(default + ": no profile") == 2), "no line for the default"
     rig.turn((["mode 0", "tap push", "outer 1"], "heading bug 6 + 10, built in again", "heading_bug", "16"))
-    # One line per aircraft change, none for the moment between a load event and its new title.
-    assert len([line for line in rig.bridge.errors().splitlines() if line.startswith("Aircraft ")]) == 4
+    # One line per aircraft change, none for the moment between a load event and its new title;
+    # the broken file, read at every change, is told once, and skipped whole each time.
+    errors = rig.bridge.errors().splitlines()
+    assert len([line for line in errors if line.startswith("Aircraft ")]) == 4
+    broken = os.path.join(rig.folder, "config/vestrel-pelvar/aircraft/0-broken.toml")
+    assert errors.count(broken + ':5:1: unknown function "heading_outer_incc"; did you mean "heading_outer_inc"?') == 1
