@@ -60,8 +60,9 @@ bool FlightSimInterfaceMSFS::RunProfileFunction(std::size_t function, int times)
           break;
         case ProfileAction::kLvarAdd:
           // Only from a value this connection has reported: a step from a
-          // stale or unknown value would jump the aircraft's setting.
-          if (p.received[action.name] == 0) break;
+          // stale or unknown value would jump the aircraft's setting (and a
+          // NaN or infinity has no next value).
+          if (p.received[action.name] == 0 || !std::isfinite(p.values[action.name])) break;
           p.values[action.name] = Stepped(action, p.values[action.name]);
           WriteVariable(action.name, p.values[action.name]);
           break;
