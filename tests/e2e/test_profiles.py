@@ -4,6 +4,7 @@ names, follows aircraft changes mid-session, and leaves everything else to
 the built-in behaviour."""
 
 import os
+import subprocess
 
 import pytest
 from processes import wait_until
@@ -106,4 +107,13 @@ def test_profiles(rig):
     errors = rig.bridge.errors().splitlines()
     assert len([line for line in errors if line.startswith("Aircraft ")]) == 4
     broken = os.path.join(rig.folder, "config/vestrel-pelvar/aircraft/0-broken.toml")
-    assert errors.count(broken + ':5:1: unknown function "heading_outer_incc"; did you mean "heading_outer_inc"?') == 1
+    refusal = broken + ':5:1: unknown function "heading_outer_incc"; did you mean "heading_outer_inc"?'
+    assert errors.count(refusal) == 1
+
+    # The checker, while the bridge runs: the broken file makes it exit 1.
+    env = dict(os.environ, **{k: v for k, v in rig.bridge_env().items() if v is not None})
+    answer = subprocess.run([os.environ["VP_BRIDGE"], "--check-profiles", "--title", "Airbus A320 Neo FlyByWire"],
+                            env=env, capture_output=True, text=True, timeout=10)
+    assert answer.returncode == 1 and refusal in answer.stdout, answer
+    assert 'profile "Test A32NX" from ' in answer.stdout and "by its title pattern" in answer.stdout, answer
+    assert rig.bridge.running()
