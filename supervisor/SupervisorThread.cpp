@@ -16,6 +16,7 @@ bool deviceOpen = false;
 bool simConnected = false;
 SimConnectHandle connectionHandle = nullptr;
 PanelOpenSchedule panelOpenSchedule;
+SupervisorPause supervisorPause = nullptr;
 
 namespace {
 
@@ -137,16 +138,28 @@ void SupervisorPass() {
   ShowLamps(PanelDevice.simulator->GetAutopilotLamps());
 }
 
+namespace {
+
+void PauseBetweenPasses() {
+  if (supervisorPause != nullptr) {
+    supervisorPause(kSupervisorPeriodMilliseconds);
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSupervisorPeriodMilliseconds));
+  }
+}
+
+}  // namespace
+
 void SupervisorThread() {
   for (;;) {
     SupervisorPass();
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSupervisorPeriodMilliseconds));
+    PauseBetweenPasses();
   }
 }
 
 void RunSupervisorWhile(const std::atomic<bool>& running) {
   while (running.load(std::memory_order_relaxed)) {
     SupervisorPass();
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSupervisorPeriodMilliseconds));
+    PauseBetweenPasses();
   }
 }

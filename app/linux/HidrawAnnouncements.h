@@ -3,8 +3,8 @@
 // The kernel's own announcements of devices that come and go, read from a
 // NETLINK_KOBJECT_UEVENT socket: no udevd behind it and no privilege needed.
 // The listing reads /sys/class/hidraw again only when a hidraw node was
-// announced, so a pass with nothing announced costs one receive that finds
-// nothing. Where the announcements do not reach this process (a container in
+// announced; the supervisor's pause waits on the socket, so a pass with
+// nothing announced receives nothing. Where the announcements do not reach this process (a container in
 // a network namespace of its own, a synthetic sysfs) the socket stays silent
 // and the listing's once-a-second sweep finds the panel instead.
 

@@ -1,8 +1,11 @@
 #include "app/linux/SysfsPanelListing.h"
 
 #include <dirent.h>
+#include <poll.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "app/linux/HidrawAnnouncements.h"
 #include "app/linux/HidrawIdentity.h"
@@ -70,8 +73,14 @@ PanelListing LookForPanelIn(const char* classFolder, HidrawNodeMemory& memory) {
 
 PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch) {
   // A start that cannot subscribe still lists, and then sweeps.
-  const bool announced = watch.started && watch.announcements >= 0 &&
-                         ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged;
+  bool announced;
+  if (watch.pauseReceives) {
+    announced = watch.announced;
+    watch.announced = false;
+  } else {
+    announced = watch.started && watch.announcements >= 0 &&
+                ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged;
+  }
   if (watch.started && !announced && ++watch.looksSinceListing < kHidrawSweepLooks) return watch.latest;
   watch.started = true;
   watch.latest = LookForPanelIn(classFolder, watch.memory);
@@ -79,10 +88,41 @@ PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch) {
   return watch.latest;
 }
 
+namespace {
+
+// Zero-initialised before any code runs: plain data, nothing to destroy.
+HidrawWatch sysfsWatch{};
+
+}  // namespace
+
 PanelListing LookForPanelInSysfs() {
-  // Zero-initialised before any code runs; subscribed before the first
-  // listing, so that no arrival falls between the two.
-  static HidrawWatch watch{};
-  if (!watch.started) watch.announcements = OpenHidrawAnnouncements();
-  return WatchForPanelIn("/sys/class/hidraw", watch);
+  // Subscribed before the first listing, so that no arrival falls between the two.
+  if (!sysfsWatch.started) sysfsWatch.announcements = OpenHidrawAnnouncements();
+  return WatchForPanelIn("/sys/class/hidraw", sysfsWatch);
 }
+
+void PauseWatching(HidrawWatch& watch, int milliseconds) {
+  if (!watch.started || watch.announcements < 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return;
+  }
+  watch.pauseReceives = true;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  // Woken early only by an announcement (or the socket's overflow), which is
+  // taken at once: the pause then goes on to its end, so the period stays
+  // what it is.
+  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+    const int left = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+    pollfd socket{watch.announcements, POLLIN, 0};
+    const int ready = poll(&socket, 1, left);
+    if (ready == 0) return;
+    if (ready < 0 || (socket.revents & POLLNVAL) != 0) {
+      // Nothing to wait on after all: the rest of the period as a plain sleep.
+      std::this_thread::sleep_until(end);
+      return;
+    }
+    if (ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged) watch.announced = true;
+  }
+}
+
+void PauseWatchingHidraw(int milliseconds) { PauseWatching(sysfsWatch, milliseconds); }

@@ -37,6 +37,10 @@ constexpr int kHidrawSweepLooks = 40;
 struct HidrawWatch {
   int announcements;  // from OpenHidrawAnnouncements, or -1
   bool started;       // the folder was read once
+  // Once the supervisor pauses on the announcements' socket, the pause
+  // receives them and a look only takes its news.
+  bool pauseReceives;
+  bool announced;
   PanelListing latest;
   int looksSinceListing;
   HidrawNodeMemory memory;
@@ -47,3 +51,11 @@ PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch);
 
 // The shell's presence source: /sys/class/hidraw and the kernel's announcements.
 PanelListing LookForPanelInSysfs();
+
+// The supervisor's pause on Linux: the period spent waiting on the
+// announcements' socket, so that a pass needs no receive of its own; what
+// arrives meanwhile is taken and kept for the next look. Until the first look
+// has subscribed, a plain sleep.
+void PauseWatchingHidraw(int milliseconds);
+// The same over `watch`, for tests.
+void PauseWatching(HidrawWatch& watch, int milliseconds);

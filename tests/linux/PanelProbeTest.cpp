@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -120,27 +121,36 @@ TEST(PanelListing, ReadsTheFolderAgainInTheLookAfterAHidrawNodeIsAnnouncedAndEve
   const std::string sys = root.Path() + "/class";
   std::filesystem::create_directories(sys);
   const int sender = socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.announcement);
-    HidrawWatch watch{};
-    watch.announcements = OpenHidrawAnnouncements();
-    ASSERT_GE(watch.announcements, 0);
-    std::filesystem::remove_all(sys + "/hidraw3");
-    EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch), PanelListing::kNotListed);
-    std::filesystem::create_directories(sys + "/hidraw3/device");
-    root.Write("class/hidraw3/device/uevent", "HID_ID=0003:000004D8:0000E6D6\n");
-    sockaddr_nl listener{};
-    socklen_t size = sizeof listener;
-    getsockname(watch.announcements, reinterpret_cast<sockaddr*>(&listener), &size);
-    listener.nl_groups = 0;  // to that socket alone, never to every listener on the machine
-    if (sender >= 0 && sendto(sender, row.message.data(), row.message.size(), 0,
-                              reinterpret_cast<const sockaddr*>(&listener), sizeof listener) >= 0) {
-      EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch) == PanelListing::kListed, row.readsAgain);
-    } else {
-      EXPECT_EQ(AnnouncesHidrawNode(row.message.data(), row.message.size()), row.readsAgain);
+  // Each announcement is received by the look itself, and again by the
+  // supervisor's pause before the look, which then only takes the news.
+  for (const auto& row : rows)
+    for (const bool paused : {false, true}) {
+      SCOPED_TRACE(std::string(row.announcement) + (paused ? ", during the pause" : ""));
+      HidrawWatch watch{};
+      watch.announcements = OpenHidrawAnnouncements();
+      ASSERT_GE(watch.announcements, 0);
+      std::filesystem::remove_all(sys + "/hidraw3");
+      EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch), PanelListing::kNotListed);
+      std::filesystem::create_directories(sys + "/hidraw3/device");
+      root.Write("class/hidraw3/device/uevent", "HID_ID=0003:000004D8:0000E6D6\n");
+      sockaddr_nl listener{};
+      socklen_t size = sizeof listener;
+      getsockname(watch.announcements, reinterpret_cast<sockaddr*>(&listener), &size);
+      listener.nl_groups = 0;  // to that socket alone, never to every listener on the machine
+      if (sender >= 0 && sendto(sender, row.message.data(), row.message.size(), 0,
+                                reinterpret_cast<const sockaddr*>(&listener), sizeof listener) >= 0) {
+        if (paused) {
+          // Woken by the announcement, the pause still lasts its whole period.
+          const auto began = std::chrono::steady_clock::now();
+          PauseWatching(watch, 30);
+          EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(30));
+        }
+        EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch) == PanelListing::kListed, row.readsAgain);
+      } else {
+        EXPECT_EQ(AnnouncesHidrawNode(row.message.data(), row.message.size()), row.readsAgain);
+      }
+      close(watch.announcements);
     }
-    close(watch.announcements);
-  }
   if (sender >= 0) close(sender);
 
   // Where no announcement arrives, every 40th look (a second) reads the
