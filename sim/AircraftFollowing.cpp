@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "sim/FlightSimInterfaceMSFS.h"
+#include "sim/MessageFields.h"
 #include "sim/profile/ProfileLibrary.h"
 #include "sim/profile/ProfileRuntime.h"
 #include "supervisor/TrayNotes.h"
@@ -16,12 +17,6 @@
 using profile::ProfileRuntime;
 
 namespace {
-
-SimConnectDword ReadDword(const unsigned char* bytes) {
-  SimConnectDword value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
 
 // A fixed-size text field, up to its first zero or its end.
 std::string ReadText(const unsigned char* bytes, std::size_t size) {
@@ -53,11 +48,6 @@ void TellProfileProblem(const std::string& line, const std::string& content, voi
 ProfileRuntime& TheProfileRuntime() {
   static ProfileRuntime& runtime = *new ProfileRuntime;
   return runtime;
-}
-
-std::string FileName(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The simulator's answer to a name it has never heard of.
@@ -105,7 +95,7 @@ void FlightSimInterfaceMSFS::OnProfileData(SimConnectDword request, const unsign
   }
   if (request < p.variableBase || request - p.variableBase >= p.definedVariables || size < sizeof(double)) return;
   const std::size_t variable = request - p.variableBase;
-  std::memcpy(&p.values[variable], block, sizeof(double));
+  p.values[variable] = ReadFloat64(block);
   p.received[variable] = 1;
 }
 
@@ -141,7 +131,7 @@ void FlightSimInterfaceMSFS::OnAircraftMessage(const unsigned char* message, Sim
     const bool event = sent.what == ProfileRuntime::SentRequest::kEvent;
     const profile::NameOrigin origin =
         event ? p.profile.eventOrigins[sent.index] : p.profile.variableOrigins[sent.index];
-    std::string line = FileName(p.profile.file);
+    std::string line = profile::FileNameOf(p.profile.file);
     line += ": ";
     line += origin.lamp ? "lamp " : "";
     line += origin.lamp ? profile::LampName(origin.index) : profile::FunctionName(origin.index);

@@ -3,29 +3,8 @@
 
 #include "sim/DataDefinitions.h"
 #include "sim/FlightSimInterfaceMSFS.h"
+#include "sim/MessageFields.h"
 #include "sim/profile/ProfileRuntime.h"
-
-namespace {
-
-SimConnectDword ReadDword(const unsigned char* bytes) {
-  SimConnectDword value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-std::int32_t ReadInt32(const unsigned char* bytes) {
-  std::int32_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-double ReadFloat64(const unsigned char* bytes) {
-  double value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-}  // namespace
 
 void OnSimMessage(SIMCONNECT_RECV* message, SimConnectDword size, void* /*context*/) {
   if (message == nullptr || size < sizeof(SIMCONNECT_RECV)) return;

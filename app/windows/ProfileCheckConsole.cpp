@@ -35,33 +35,7 @@ bool RunProfileCheckIfAsked(int* exitCode) {
   if (args.size() < 2 || args[1] != "--check-profiles") return false;
 
   AttachToParentConsole();
-  profile::ReportRequest request;
-  bool hasPath = false;
-  *exitCode = 2;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    const bool title = args[i] == "--title";
-    const bool path = args[i] == "--path";
-    if ((title || path) && i + 1 < args.size()) {
-      (title ? request.aircraft.title : request.aircraft.path) = args[++i];
-      (title ? request.hasAircraft : hasPath) = true;
-    } else if (args[i].size() > 1 && args[i][0] == '-') {
-      std::fprintf(stderr,
-                   "vestrel-pelvar: unexpected argument '%s'\n"
-                   "Usage: vestrel-pelvar --check-profiles [FILE...] [--title \"TITLE\" [--path PATH]]\n",
-                   args[i].c_str());
-      std::fflush(stderr);
-      return true;
-    } else {
-      request.files.push_back(args[i]);
-    }
-  }
-  if (hasPath && !request.hasAircraft) {
-    std::fputs("vestrel-pelvar: --path goes with --title\n", stderr);
-    std::fflush(stderr);
-    return true;
-  }
-  request.folders = WindowsProfileFolders();
-  *exitCode = profile::WriteProfileReport(request, stdout) ? 0 : 1;
-  std::fflush(stdout);
+  args.erase(args.begin(), args.begin() + 2);
+  *exitCode = profile::RunProfileCheck(args, WindowsProfileFolders(), stdout, stderr);
   return true;
 }

@@ -38,6 +38,11 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
+std::string FileNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::vector<std::string>& ProfileFolders() {
   static std::vector<std::string>& folders = *new std::vector<std::string>;
   return folders;

@@ -20,6 +20,9 @@ constexpr std::size_t kMaxFilesPerFolder = 1000;
 // starts; empty, no profile ever applies. Never destroyed.
 std::vector<std::string>& ProfileFolders();
 
+// The file name at the end of `path`, after its last / or \\.
+std::string FileNameOf(const std::string& path);
+
 struct ProfileFile {
   std::string path;  // folder and file name
   std::string name;  // file name alone

@@ -18,6 +18,7 @@
 #include <toml++/toml.h>
 
 #include "sim/profile/NearestName.h"
+#include "sim/profile/ProfileLibrary.h"
 
 namespace profile {
 
@@ -532,8 +533,7 @@ class CharacterSwap {
 // The file's name without its folder and extension, for a profile that does
 // not name itself.
 std::string FileStem(const std::string& file) {
-  const std::size_t slash = file.find_last_of("/\\");
-  std::string base = slash == std::string::npos ? file : file.substr(slash + 1);
+  const std::string base = FileNameOf(file);
   const std::size_t dot = base.rfind('.');
   return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }

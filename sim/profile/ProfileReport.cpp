@@ -21,11 +21,6 @@ std::string QuotedList(const std::vector<std::string>& items) {
   return list;
 }
 
-std::string FileName(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string DescribeAction(const AircraftProfile& profile, const ProfileAction& action) {
   if (action.kind == ProfileAction::kEvent) {
     std::string text = "event " + profile.events[action.name];
@@ -107,7 +102,7 @@ bool WriteProfileReport(const ReportRequest& request, std::string* out) {
               (request.folders.empty() ? std::string("any folder") : QuotedList(request.folders)) + "\n";
     }
   } else {
-    for (const std::string& path : request.files) files.push_back(ProfileFile{path, FileName(path)});
+    for (const std::string& path : request.files) files.push_back(ProfileFile{path, FileNameOf(path)});
   }
 
   // The bridge's choice: the first file, in this order, that loads and
@@ -139,6 +134,36 @@ bool WriteProfileReport(const ReportRequest& request, std::FILE* out) {
   std::fputs(text.c_str(), out);
   std::fflush(out);
   return valid;
+}
+
+int RunProfileCheck(const std::vector<std::string>& arguments, const std::vector<std::string>& folders, std::FILE* out,
+                    std::FILE* err) {
+  ReportRequest request;
+  bool hasPath = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const bool title = arguments[i] == "--title";
+    const bool path = arguments[i] == "--path";
+    if ((title || path) && i + 1 < arguments.size()) {
+      (title ? request.aircraft.title : request.aircraft.path) = arguments[++i];
+      (title ? request.hasAircraft : hasPath) = true;
+    } else if (arguments[i].size() > 1 && arguments[i][0] == '-') {
+      std::fprintf(err,
+                   "vestrel-pelvar: unexpected argument '%s'\n"
+                   "Usage: vestrel-pelvar --check-profiles [FILE...] [--title \"TITLE\" [--path PATH]]\n",
+                   arguments[i].c_str());
+      std::fflush(err);
+      return 2;
+    } else {
+      request.files.push_back(arguments[i]);
+    }
+  }
+  if (hasPath && !request.hasAircraft) {
+    std::fputs("vestrel-pelvar: --path goes with --title\n", err);
+    std::fflush(err);
+    return 2;
+  }
+  request.folders = folders;
+  return WriteProfileReport(request, out) ? 0 : 1;
 }
 
 std::string FunctionTableMarkdown() {

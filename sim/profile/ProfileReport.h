@@ -32,6 +32,14 @@ bool WriteProfileReport(const ReportRequest& request, std::FILE* out);
 // "L:MY_BARO += 1 (0..9, wrapping)" or "nothing"; empty when built in.
 std::string DescribeFunction(const AircraftProfile& profile, std::size_t function);
 
+// The checker's command, given what follows "--check-profiles" (FILE...,
+// --title TITLE, --path PATH): the report on `out` over the files named, or
+// else over `folders`; a command line it cannot take is told on `err`.
+// Returns the exit status: 0 when every file is valid, 1 otherwise, 2 for
+// an argument it does not take.
+int RunProfileCheck(const std::vector<std::string>& arguments, const std::vector<std::string>& folders, std::FILE* out,
+                    std::FILE* err);
+
 // The guide's table of every function and lamp with what it does when no
 // profile names it, in Markdown, from the one list.
 std::string FunctionTableMarkdown();
