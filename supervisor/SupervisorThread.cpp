@@ -16,7 +16,6 @@ bool deviceOpen = false;
 bool simConnected = false;
 SimConnectHandle connectionHandle = nullptr;
 PanelOpenSchedule panelOpenSchedule;
-SupervisorPause supervisorPause = nullptr;
 
 namespace {
 
@@ -140,13 +139,9 @@ void SupervisorPass() {
 
 namespace {
 
-void PauseBetweenPasses() {
-  if (supervisorPause != nullptr) {
-    supervisorPause(kSupervisorPeriodMilliseconds);
-  } else {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSupervisorPeriodMilliseconds));
-  }
-}
+// A signal that interrupts the sleep (the Linux shell's device bell) does not
+// shorten it: the rest of the period is slept.
+void PauseBetweenPasses() { std::this_thread::sleep_for(std::chrono::milliseconds(kSupervisorPeriodMilliseconds)); }
 
 }  // namespace
 

@@ -16,13 +16,6 @@ extern PanelOpenSchedule panelOpenSchedule;
 
 constexpr int kSupervisorPeriodMilliseconds = 25;
 
-// How the supervisor pauses between passes: null sleeps the period. A
-// platform may wait on something of its own meanwhile (the Linux shell
-// listens for the kernel's device announcements), as long as it returns
-// after `milliseconds` and not before. Set before the supervisor starts.
-using SupervisorPause = void (*)(int milliseconds);
-extern SupervisorPause supervisorPause;
-
 // One pass of the supervisor: open what is closed, pump what is open, keep
 // the lamps in step and report the tray state. Never blocks.
 void SupervisorPass();

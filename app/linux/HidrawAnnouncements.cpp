@@ -1,11 +1,15 @@
 #include "app/linux/HidrawAnnouncements.h"
 
+#include <fcntl.h>
 #include <linux/netlink.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -21,6 +25,29 @@ constexpr int kMostMessagesPerPass = 32;
 // The header line and the SUBSYSTEM field fit in the first part of an
 // announcement; a longer one is truncated and read all the same.
 constexpr std::size_t kMessageBytes = 2048;
+
+// Trivially destructible and lock-free, so the handler may set it and the
+// never-joined supervisor may read it while exit() runs.
+std::atomic<bool> bell{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the bell is set from a signal handler");
+
+void Ring(int) { bell.store(true, std::memory_order_relaxed); }
+
+// SIGIO's default is to end the process, so the bell is asked for only once
+// this handler is in place; a handler of someone else's is left alone.
+bool HandleSigio() {
+  struct sigaction current {};
+  if (sigaction(SIGIO, nullptr, &current) != 0) return false;
+  if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == Ring) return true;
+  if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) return false;
+  struct sigaction ring {};
+  ring.sa_handler = Ring;
+  sigemptyset(&ring.sa_mask);
+  // The bell only interrupts the supervisor's sleep, which goes on to its end;
+  // any other call it falls into is taken up again.
+  ring.sa_flags = SA_RESTART;
+  return sigaction(SIGIO, &ring, nullptr) == 0;
+}
 
 }  // namespace
 
@@ -40,18 +67,38 @@ int OpenHidrawAnnouncements() {
 HidrawNews ReceiveHidrawAnnouncements(int socket) {
   // Plain data: the supervisor that receives is never joined.
   static char message[kMessageBytes];
-  // A quiet pass costs one plain receive, the lightest way into the socket.
   for (int taken = 0; taken < kMostMessagesPerPass; ++taken) {
     const ssize_t length = recv(socket, message, sizeof message, MSG_DONTWAIT);
     // The socket's queue overflowed: whatever was dropped may have been the panel.
-    if (length < 0) return errno == ENOBUFS ? HidrawNews::kChanged : HidrawNews::kNone;
+    if (length < 0) return HidrawNews{errno == ENOBUFS, errno == EAGAIN || errno == EWOULDBLOCK};
     // What is left of a burst is read in the next passes.
     if (AnnouncesHidrawNode(message, std::min(static_cast<std::size_t>(length), sizeof message))) {
-      return HidrawNews::kChanged;
+      return HidrawNews{true, false};
     }
   }
-  return HidrawNews::kNone;
+  return HidrawNews{false, false};
 }
+
+bool RingOnAnnouncement(int socket) {
+  if (!HandleSigio()) return false;
+  // Threads inherit their creator's mask; a blocked bell would never ring.
+  sigset_t io;
+  sigemptyset(&io);
+  sigaddset(&io, SIGIO);
+  pthread_sigmask(SIG_UNBLOCK, &io, nullptr);
+  // To this thread alone: the others (the GUI's) are never interrupted.
+  const f_owner_ex owner{F_OWNER_TID, gettid()};
+  const int flags = fcntl(socket, F_GETFL);
+  if (fcntl(socket, F_SETOWN_EX, &owner) != 0 || flags < 0 || fcntl(socket, F_SETFL, flags | O_ASYNC) != 0) {
+    return false;
+  }
+  RingAnnouncementBell();
+  return true;
+}
+
+bool TakeAnnouncementBell() { return bell.exchange(false, std::memory_order_relaxed); }
+
+void RingAnnouncementBell() { bell.store(true, std::memory_order_relaxed); }
 
 bool AnnouncesHidrawNode(const char* message, std::size_t length) {
   // The kernel's header names the action and the device: "add@/devices/...".

@@ -1,11 +1,8 @@
 #include "app/linux/SysfsPanelListing.h"
 
 #include <dirent.h>
-#include <poll.h>
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "app/linux/HidrawAnnouncements.h"
 #include "app/linux/HidrawIdentity.h"
@@ -73,13 +70,11 @@ PanelListing LookForPanelIn(const char* classFolder, HidrawNodeMemory& memory) {
 
 PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch) {
   // A start that cannot subscribe still lists, and then sweeps.
-  bool announced;
-  if (watch.pauseReceives) {
-    announced = watch.announced;
-    watch.announced = false;
-  } else {
-    announced = watch.started && watch.announcements >= 0 &&
-                ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged;
+  bool announced = false;
+  if (watch.started && watch.announcements >= 0 && (!watch.bellRings || TakeAnnouncementBell())) {
+    const HidrawNews news = ReceiveHidrawAnnouncements(watch.announcements);
+    announced = news.changed;
+    if (!news.drained && watch.bellRings) RingAnnouncementBell();
   }
   if (watch.started && !announced && ++watch.looksSinceListing < kHidrawSweepLooks) return watch.latest;
   watch.started = true;
@@ -97,32 +92,9 @@ HidrawWatch sysfsWatch{};
 
 PanelListing LookForPanelInSysfs() {
   // Subscribed before the first listing, so that no arrival falls between the two.
-  if (!sysfsWatch.started) sysfsWatch.announcements = OpenHidrawAnnouncements();
+  if (!sysfsWatch.started) {
+    sysfsWatch.announcements = OpenHidrawAnnouncements();
+    sysfsWatch.bellRings = sysfsWatch.announcements >= 0 && RingOnAnnouncement(sysfsWatch.announcements);
+  }
   return WatchForPanelIn("/sys/class/hidraw", sysfsWatch);
 }
-
-void PauseWatching(HidrawWatch& watch, int milliseconds) {
-  if (!watch.started || watch.announcements < 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    return;
-  }
-  watch.pauseReceives = true;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  // Woken early only by an announcement (or the socket's overflow), which is
-  // taken at once: the pause then goes on to its end, so the period stays
-  // what it is.
-  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
-    const int left = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
-    pollfd socket{watch.announcements, POLLIN, 0};
-    const int ready = poll(&socket, 1, left);
-    if (ready == 0) return;
-    if (ready < 0 || (socket.revents & POLLNVAL) != 0) {
-      // Nothing to wait on after all: the rest of the period as a plain sleep.
-      std::this_thread::sleep_until(end);
-      return;
-    }
-    if (ReceiveHidrawAnnouncements(watch.announcements) == HidrawNews::kChanged) watch.announced = true;
-  }
-}
-
-void PauseWatchingHidraw(int milliseconds) { PauseWatching(sysfsWatch, milliseconds); }

@@ -36,11 +36,10 @@ constexpr int kHidrawSweepLooks = 40;
 // zero-initialised, `announcements` set before the first look.
 struct HidrawWatch {
   int announcements;  // from OpenHidrawAnnouncements, or -1
-  bool started;       // the folder was read once
-  // Once the supervisor pauses on the announcements' socket, the pause
-  // receives them and a look only takes its news.
-  bool pauseReceives;
-  bool announced;
+  // The kernel rings the bell on an announcement (RingOnAnnouncement): a look
+  // receives only after it rang. Without it, every look receives.
+  bool bellRings;
+  bool started;  // the folder was read once
   PanelListing latest;
   int looksSinceListing;
   HidrawNodeMemory memory;
@@ -49,13 +48,6 @@ struct HidrawWatch {
 // One look; the first reads the folder, later ones when announced or swept.
 PanelListing WatchForPanelIn(const char* classFolder, HidrawWatch& watch);
 
-// The shell's presence source: /sys/class/hidraw and the kernel's announcements.
+// The shell's presence source: /sys/class/hidraw and the kernel's
+// announcements, their bell rung to the thread of the first look.
 PanelListing LookForPanelInSysfs();
-
-// The supervisor's pause on Linux: the period spent waiting on the
-// announcements' socket, so that a pass needs no receive of its own; what
-// arrives meanwhile is taken and kept for the next look. Until the first look
-// has subscribed, a plain sleep.
-void PauseWatchingHidraw(int milliseconds);
-// The same over `watch`, for tests.
-void PauseWatching(HidrawWatch& watch, int milliseconds);

@@ -74,7 +74,6 @@ int main(int argc, char** argv) {
   profile::ProfileFolders() = LinuxProfileFolders();
   panelOpenProbe = ProbeUnopenablePanel;
   panelPresence = LookForPanelInSysfs;
-  supervisorPause = PauseWatchingHidraw;
   std::thread(SupervisorThread).detach();
   EndProcess(app.exec());
 }

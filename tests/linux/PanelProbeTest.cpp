@@ -121,36 +121,59 @@ TEST(PanelListing, ReadsTheFolderAgainInTheLookAfterAHidrawNodeIsAnnouncedAndEve
   const std::string sys = root.Path() + "/class";
   std::filesystem::create_directories(sys);
   const int sender = socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
-  // Each announcement is received by the look itself, and again by the
-  // supervisor's pause before the look, which then only takes the news.
+  const auto announce = [sender](const HidrawWatch& watch, const std::string& message) {
+    sockaddr_nl listener{};
+    socklen_t size = sizeof listener;
+    getsockname(watch.announcements, reinterpret_cast<sockaddr*>(&listener), &size);
+    listener.nl_groups = 0;  // to that socket alone, never to every listener on the machine
+    return sender >= 0 && sendto(sender, message.data(), message.size(), 0,
+                                 reinterpret_cast<const sockaddr*>(&listener), sizeof listener) >= 0;
+  };
+  const auto plugPanel = [&] {
+    std::filesystem::create_directories(sys + "/hidraw3/device");
+    root.Write("class/hidraw3/device/uevent", "HID_ID=0003:000004D8:0000E6D6\n");
+  };
+  // Each announcement is received by every look, and by the look after the
+  // kernel rang the bell (this thread's SIGIO, handled before sendto returns).
   for (const auto& row : rows)
-    for (const bool paused : {false, true}) {
-      SCOPED_TRACE(std::string(row.announcement) + (paused ? ", during the pause" : ""));
+    for (const bool bell : {false, true}) {
+      SCOPED_TRACE(std::string(row.announcement) + (bell ? ", rung" : ""));
       HidrawWatch watch{};
       watch.announcements = OpenHidrawAnnouncements();
       ASSERT_GE(watch.announcements, 0);
+      watch.bellRings = bell && RingOnAnnouncement(watch.announcements);
+      ASSERT_EQ(watch.bellRings, bell);
       std::filesystem::remove_all(sys + "/hidraw3");
       EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch), PanelListing::kNotListed);
-      std::filesystem::create_directories(sys + "/hidraw3/device");
-      root.Write("class/hidraw3/device/uevent", "HID_ID=0003:000004D8:0000E6D6\n");
-      sockaddr_nl listener{};
-      socklen_t size = sizeof listener;
-      getsockname(watch.announcements, reinterpret_cast<sockaddr*>(&listener), &size);
-      listener.nl_groups = 0;  // to that socket alone, never to every listener on the machine
-      if (sender >= 0 && sendto(sender, row.message.data(), row.message.size(), 0,
-                                reinterpret_cast<const sockaddr*>(&listener), sizeof listener) >= 0) {
-        if (paused) {
-          // Woken by the announcement, the pause still lasts its whole period.
-          const auto began = std::chrono::steady_clock::now();
-          PauseWatching(watch, 30);
-          EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(30));
-        }
+      plugPanel();
+      if (announce(watch, row.message)) {
         EXPECT_EQ(WatchForPanelIn(sys.c_str(), watch) == PanelListing::kListed, row.readsAgain);
       } else {
         EXPECT_EQ(AnnouncesHidrawNode(row.message.data(), row.message.size()), row.readsAgain);
       }
       close(watch.announcements);
     }
+
+  // With the bell, a burst longer than a look's share rings again for its
+  // rest, and a look it did not ring for receives nothing.
+  HidrawWatch rung{};
+  rung.announcements = OpenHidrawAnnouncements();
+  rung.bellRings = RingOnAnnouncement(rung.announcements);
+  std::filesystem::remove_all(sys + "/hidraw3");
+  EXPECT_EQ(WatchForPanelIn(sys.c_str(), rung), PanelListing::kNotListed);
+  plugPanel();
+  for (int message = 0; message < 40; ++message) announce(rung, rows[2].message);
+  if (announce(rung, rows[0].message)) {
+    std::vector<PanelListing> looks;
+    for (int look = 0; look < 3; ++look) looks.push_back(WatchForPanelIn(sys.c_str(), rung));
+    EXPECT_EQ(looks,
+              (std::vector<PanelListing>{PanelListing::kNotListed, PanelListing::kListed, PanelListing::kListed}));
+    std::filesystem::remove_all(sys + "/hidraw3");
+    announce(rung, rows[1].message);
+    TakeAnnouncementBell();
+    EXPECT_EQ(WatchForPanelIn(sys.c_str(), rung), PanelListing::kListed);
+  }
+  close(rung.announcements);
   if (sender >= 0) close(sender);
 
   // Where no announcement arrives, every 40th look (a second) reads the

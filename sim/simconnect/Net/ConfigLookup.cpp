@@ -114,7 +114,9 @@ SimConnectServer FindSimConnectServer(const std::vector<std::string>& folders, s
   return SimConnectServer{};
 }
 
-std::string ExecutableFolder() {
+namespace {
+
+std::string FindExecutableFolder() {
   std::string path;
 #ifdef _WIN32
   // Room for the longest path Windows has, taken for this call only.
@@ -133,6 +135,16 @@ std::string ExecutableFolder() {
 #endif
   if (slash == std::string::npos) return "";
   return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+  // Asked on every connection attempt, twice a second while the simulator is
+  // away, and the answer never changes. Never destroyed, like the state of the
+  // never-joined supervisor that asks.
+  static const std::string& folder = *new std::string(FindExecutableFolder());
+  return folder;
 }
 
 SimConnectServer LookUpSimConnectServer(std::string* source) {

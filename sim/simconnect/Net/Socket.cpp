@@ -4,7 +4,6 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #else
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -36,9 +35,13 @@ int LastError() { return WSAGetLastError(); }
 bool WouldBlock(int error) { return error == WSAEWOULDBLOCK; }
 bool ConnectInProgress(int error) { return error == WSAEWOULDBLOCK || error == WSAEINPROGRESS; }
 bool Interrupted(int error) { return error == WSAEINTR; }
-bool MakeNonBlocking(SocketHandle socket) {
+SocketHandle OpenStreamSocket() {
+  const SocketHandle socket = static_cast<SocketHandle>(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  if (socket == kNoSocket) return kNoSocket;
   u_long on = 1;
-  return ioctlsocket(static_cast<SOCKET>(socket), FIONBIO, &on) == 0;
+  if (ioctlsocket(static_cast<SOCKET>(socket), FIONBIO, &on) == 0) return socket;
+  closesocket(static_cast<SOCKET>(socket));
+  return kNoSocket;
 }
 // WSAPoll never reports a refused connect on Windows releases before 10
 // 2004 (the attempt would look pending until the open times out); select
@@ -64,28 +67,21 @@ int LastError() { return errno; }
 bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 bool ConnectInProgress(int error) { return error == EINPROGRESS; }
 bool Interrupted(int error) { return error == EINTR; }
-bool MakeNonBlocking(SocketHandle socket) {
-  const int flags = fcntl(socket, F_GETFL, 0);
-  return flags >= 0 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0 && fcntl(socket, F_SETFD, FD_CLOEXEC) == 0;
-}
-int PollOne(SocketHandle socket, short events, short* revents) {
-  pollfd entry{socket, events, 0};
+// Non-blocking and closed on exec from the start: an attempt that is refused,
+// twice a second while the simulator is away, costs no further calls.
+SocketHandle OpenStreamSocket() { return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP); }
+int ConnectReady(SocketHandle socket, bool* writable) {
+  pollfd entry{socket, POLLOUT, 0};
   int result;
   do {
     result = poll(&entry, 1, 0);
   } while (result < 0 && errno == EINTR);
-  *revents = entry.revents;
-  return result;
-}
-int ConnectReady(SocketHandle socket, bool* writable) {
-  short revents = 0;
-  const int result = PollOne(socket, POLLOUT, &revents);
-  *writable = (revents & POLLOUT) != 0;
+  // A refused connect shows as an error at once; no need to ask which.
+  if (result > 0 && (entry.revents & (POLLERR | POLLHUP)) != 0) return -1;
+  *writable = (entry.revents & POLLOUT) != 0;
   return result;
 }
 #endif
-
-SocketHandle ToHandle(decltype(::socket(0, 0, 0)) raw) { return static_cast<SocketHandle>(raw); }
 
 }  // namespace
 
@@ -100,16 +96,8 @@ SocketHandle StartConnect(const std::string& address, unsigned short port) {
   if (!ParseIpv4Address(address, &host)) return kNoSocket;
   target.sin_addr.s_addr = htonl(host);
 
-  const SocketHandle socket = ToHandle(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  const SocketHandle socket = OpenStreamSocket();
   if (socket == kNoSocket) return kNoSocket;
-  // Requests are small and each should leave at once, not wait for the
-  // previous one's acknowledgement.
-  int on = 1;
-  setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
-  if (!MakeNonBlocking(socket)) {
-    CloseSocket(socket);
-    return kNoSocket;
-  }
   if (::connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
     const int error = LastError();
     if (!ConnectInProgress(error) && !Interrupted(error)) {
@@ -130,7 +118,12 @@ ConnectState CheckConnect(SocketHandle socket) {
   if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 || error != 0) {
     return ConnectState::kFailed;
   }
-  return writable ? ConnectState::kConnected : ConnectState::kFailed;
+  if (!writable) return ConnectState::kFailed;
+  // Requests are small and each should leave at once, not wait for the
+  // previous one's acknowledgement.
+  int on = 1;
+  setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+  return ConnectState::kConnected;
 }
 
 std::size_t SendSome(SocketHandle socket, const void* bytes, std::size_t size, IoStatus* status) {
